@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class Clock;
+class Database;
+class DialogService;
+
+
+// What every window shares: the one database connection, the login state and the permission
+// rule, the clock, the dialog service, and the main window's refresh. Windows reach each other
+// only through here.
+class AppContext : public QObject {
+    Q_OBJECT
+public:
+    // The program directory holds datalx.mdb and the folder 数据库备份.
+    AppContext(DialogService& dialogs, Clock& clock, const QString& programDirectory);
+    ~AppContext() override;
+
+    Database& 数据库() { return *mDatabase; }
+    DialogService& dialogs() { return mDialogs; }
+    Clock& clock() { return mClock; }
+    const QString& programDirectory() const { return mProgramDirectory; }
+    QString databasePath() const;
+    QString backupDirectory() const;
+
+    // Login state: the user name as typed at login, empty when nobody is logged in.
+    const QString& sessionUser() const { return mSessionUser; }
+    void setSessionUser(const QString& user) { mSessionUser = user; }
+    bool isLoggedIn() const { return !mSessionUser.isEmpty(); }
+    // Exactly "admin", case-sensitive: a login as "Admin" is no administrator.
+    bool isAdministrator() const { return mSessionUser == QLatin1String("admin"); }
+
+    // The owner of every other window.
+    QWidget* mainWindow() const { return mMainWindow; }
+    void setMainWindow(QWidget* window) { mMainWindow = window; }
+
+    // Set by the main window: redraw its title and stock list; open the database again and set
+    // the delete button.
+    void setMainWindowHooks(std::function<void()> refresh, std::function<void()> reopenDatabase);
+    void refreshMainWindow();
+    void reopenDatabase();
+
+    // Ends the application with the exit code (QCoreApplication::exit unless a test replaced it).
+    void quit(int exitCode);
+    void setQuitHandler(std::function<void(int)> handler) { mQuit = std::move(handler); }
+
+private:
+    DialogService& mDialogs;
+    Clock& mClock;
+    QString mProgramDirectory;
+    std::unique_ptr<Database> mDatabase;
+    QString mSessionUser;
+    QPointer<QWidget> mMainWindow;
+    std::function<void()> mRefresh;
+    std::function<void()> mReopen;
+    std::function<void(int)> mQuit;
+};

@@ -1,0 +1,480 @@
+#include "storage/database.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <vector>
+
+namespace {
+
+// Milliseconds a statement waits for another writer's lock before it fails.
+constexpr int kBusyTimeoutMs = 15000;
+
+// The kind of a column from its declared type, as a typed database reports it. An empty
+// declaration (an expression column) takes the kind of each stored value.
+std::optional<FieldKind> kindOfDeclaredType(const char* declared)
+{
+    if (!declared || !*declared)
+        return std::nullopt;
+    const QByteArray type = QByteArray(declared).toUpper();
+    auto has = [&type](const char* word) { return type.contains(word); };
+    if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("NUMERIC") ||
+        has("DECIMAL") || has("CURRENCY") || has("BIGINT"))
+        return FieldKind::Text;
+    if (has("TINYINT") || has("BYTE"))
+        return FieldKind::Byte;
+    if (has("SMALLINT"))
+        return FieldKind::ShortInteger;
+    if (has("INT"))
+        return FieldKind::LongInteger;
+    if (has("SINGLE"))
+        return FieldKind::Single;
+    if (has("REAL") || has("DOUBLE") || has("FLOA"))
+        return FieldKind::Double;
+    if (has("BIT") || has("BOOL") || has("YESNO"))
+        return FieldKind::Boolean;
+    if (has("DATE") || has("TIME"))
+        return FieldKind::DateTime;
+    if (has("BLOB") || has("BINARY"))
+        return FieldKind::Bytes;
+    return FieldKind::Text;
+}
+
+FieldKind kindOfStoredValue(int storageClass)
+{
+    switch (storageClass) {
+    case SQLITE_INTEGER:
+        return FieldKind::LongInteger;
+    case SQLITE_FLOAT:
+        return FieldKind::Double;
+    case SQLITE_BLOB:
+        return FieldKind::Bytes;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+QString columnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+// Date-times are stored as text: "2018-3-5", "2018-03-05 08:30:00" and the like. Years outside
+// 100 to 9999 are set to the nearer end.
+QDateTime parseDateTime(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^\s*(-?\d+)[-/](\d{1,2})[-/](\d{1,2})(?:[ T](\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?)"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return {};
+    int year = std::clamp(match.captured(1).toInt(), 100, 9999);
+    const QDate date(year, match.captured(2).toInt(), match.captured(3).toInt());
+    const QTime time(match.captured(4).toInt(), match.captured(5).toInt(),
+                     match.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
+FieldValue readValue(sqlite3_stmt* statement, int column, std::optional<FieldKind> declared)
+{
+    const int storageClass = sqlite3_column_type(statement, column);
+    const FieldKind kind = declared ? *declared : kindOfStoredValue(storageClass);
+    if (storageClass == SQLITE_NULL)
+        return FieldValue::emptyOf(kind);
+    switch (kind) {
+    case FieldKind::Text:
+        return FieldValue::text(columnText(statement, column));
+    case FieldKind::LongInteger:
+    case FieldKind::ShortInteger:
+    case FieldKind::Byte:
+        return FieldValue::integer(kind, sqlite3_column_int64(statement, column));
+    case FieldKind::Single:
+    case FieldKind::Double:
+        return FieldValue::real(kind, sqlite3_column_double(statement, column));
+    case FieldKind::Boolean:
+        return FieldValue::boolean(sqlite3_column_int64(statement, column) != 0);
+    case FieldKind::DateTime:
+        return FieldValue::dateTime(parseDateTime(columnText(statement, column)));
+    case FieldKind::Bytes: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
+        return FieldValue::bytes(QByteArray(data, sqlite3_column_bytes(statement, column)));
+    }
+    }
+    return {};
+}
+
+// Binds texts and byte arrays in order; other arguments are skipped and the following ones
+// move up one place.
+bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
+{
+    int index = 1;
+    for (const QVariant& param : params) {
+        int rc = SQLITE_OK;
+        if (param.typeId() == QMetaType::QString) {
+            const QByteArray utf8 = param.toString().toUtf8();
+            rc = sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()),
+                                   SQLITE_TRANSIENT);
+        } else if (param.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = param.toByteArray();
+            rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                                 : sqlite3_bind_blob(statement, index, bytes.constData(),
+                                                     int(bytes.size()), SQLITE_TRANSIENT);
+        } else {
+            continue;
+        }
+        if (rc != SQLITE_OK)
+            return false;
+        ++index;
+    }
+    return true;
+}
+
+} // namespace
+
+// One query result held in memory, standing on its current row.
+class RecordSet {
+public:
+    std::vector<QString> names;
+    std::vector<std::optional<FieldKind>> declaredKinds;
+    QHash<QString, int> columnIndex;
+    std::vector<std::vector<FieldValue>> rows;
+    std::size_t position = 0;
+
+    FieldKind columnKind(int column) const
+    {
+        if (declaredKinds[std::size_t(column)])
+            return *declaredKinds[std::size_t(column)];
+        return FieldKind::Text;
+    }
+};
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    CloseDatabase();
+}
+
+bool Database::NewOpenDatabase(const QString& path, const QString& user, const QString& password,
+                               bool readOnly, bool noDialog)
+{
+    Q_UNUSED(noDialog); // there is no driver dialog to suppress
+    QString connection = QStringLiteral("ODBC;DBQ=") + path;
+    const qsizetype lastBackslash = path.lastIndexOf(QLatin1Char('\\'));
+    if (lastBackslash >= 0)
+        connection += QStringLiteral(";DefaultDir=") + path.left(lastBackslash);
+    connection += QStringLiteral(";Driver={Microsoft Access Driver (*.mdb)};FIL=MS Access");
+    if (!user.isEmpty())
+        connection += QStringLiteral(";UID=") + user;
+    if (!password.isEmpty())
+        connection += QStringLiteral(";PWD=") + password;
+    connection += QLatin1Char(';');
+    mConnectionText = connection;
+
+    // A missing file is a failed open, never a new empty database.
+    sqlite3* db = nullptr;
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const QByteArray file = QFileInfo(path).filePath().toUtf8();
+    int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        // Reading the schema proves the file is a database; the rollback journal and full
+        // synchronous writes keep it whole across a power cut.
+        rc = sqlite3_exec(db,
+                          "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
+                          "SELECT count(*) FROM sqlite_master;",
+                          nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        mLastError = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        return false;
+    }
+    CloseDatabase();
+    mDb = db;
+    return true;
+}
+
+void Database::CloseDatabase()
+{
+    CloseTable(0);
+    if (mDb) {
+        sqlite3_close(mDb);
+        mDb = nullptr;
+    }
+    mInTransaction = false;
+}
+
+bool Database::isOpen() const
+{
+    return mDb != nullptr;
+}
+
+QString Database::adaptStatement(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size());
+    bool inLiteral = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (inLiteral) {
+            out += c;
+            if (c == QLatin1Char('\'')) {
+                if (i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char('\''))
+                    out += sql.at(++i);
+                else
+                    inLiteral = false;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('\'')) {
+            inLiteral = true;
+            out += c;
+        } else if (c == QLatin1Char('[') || c == QLatin1Char(']')) {
+            if (i + 1 < sql.size() && sql.at(i + 1) == c) {
+                out += c; // a doubled bracket stands for one literal bracket
+                ++i;
+            } else {
+                out += QLatin1Char('"');
+            }
+        } else {
+            out += c;
+        }
+    }
+    static const QRegularExpression accessDelete(QStringLiteral(R"(^(\s*delete)\s+\*\s*(from\b))"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    out.replace(accessDelete, QStringLiteral("\\1 \\2"));
+    return out;
+}
+
+int Database::ExecuteSql(const QString& sql, const QVariantList& params)
+{
+    if (sql.isEmpty() || !mDb)
+        return 0;
+    const QByteArray text = adaptStatement(sql).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        !statement) {
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        sqlite3_finalize(statement);
+        return 0;
+    }
+    bool ok = bindParameters(statement, params);
+    int rc = SQLITE_ROW;
+    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        // rows of a statement that returns some are drained and discarded
+    }
+    ok = ok && rc == SQLITE_DONE;
+    if (!ok)
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    sqlite3_finalize(statement);
+    return ok ? 1 : 0;
+}
+
+int Database::OpenTable(const QString& sql, const QVariantList& params)
+{
+    if (sql.isEmpty() || !mDb)
+        return 0;
+    int slot = -1;
+    for (int i = 0; i < kMaxRecordSets; ++i) {
+        if (!mRecordSets[i]) {
+            slot = i;
+            break;
+        }
+    }
+    if (slot < 0)
+        return 0;
+
+    const QByteArray text = adaptStatement(sql).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        !statement) {
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        sqlite3_finalize(statement);
+        return 0;
+    }
+    auto set = std::make_unique<RecordSet>();
+    const int columns = sqlite3_column_count(statement);
+    set->names.reserve(std::size_t(columns));
+    set->declaredKinds.reserve(std::size_t(columns));
+    for (int c = 0; c < columns; ++c) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement, c));
+        set->names.push_back(name);
+        set->declaredKinds.push_back(kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
+        if (!set->columnIndex.contains(name))
+            set->columnIndex.insert(name, c);
+    }
+    bool ok = bindParameters(statement, params);
+    int rc = SQLITE_ROW;
+    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::vector<FieldValue> row;
+        row.reserve(std::size_t(columns));
+        for (int c = 0; c < columns; ++c)
+            row.push_back(readValue(statement, c, set->declaredKinds[std::size_t(c)]));
+        set->rows.push_back(std::move(row));
+    }
+    ok = ok && rc == SQLITE_DONE;
+    if (!ok)
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    sqlite3_finalize(statement);
+    if (!ok)
+        return 0;
+    mRecordSets[slot] = std::move(set);
+    return slot + 1;
+}
+
+RecordSet* Database::recordSet(int handle) const
+{
+    if (handle < 1 || handle > kMaxRecordSets)
+        return nullptr;
+    return mRecordSets[handle - 1].get();
+}
+
+bool Database::IsEOF(int handle) const
+{
+    const RecordSet* set = recordSet(handle);
+    return !set || set->position >= set->rows.size();
+}
+
+bool Database::IsBOF(int handle) const
+{
+    // Record sets only ever move forward, so the position is before the first row only when
+    // there is none.
+    const RecordSet* set = recordSet(handle);
+    return !set || set->rows.empty();
+}
+
+void Database::MoveNext(int handle)
+{
+    RecordSet* set = recordSet(handle);
+    if (set && set->position < set->rows.size())
+        ++set->position;
+}
+
+FieldValue Database::ReadColByName(int handle, const QString& column) const
+{
+    const RecordSet* set = recordSet(handle);
+    if (!set)
+        return {};
+    const auto found = set->columnIndex.constFind(column);
+    if (found == set->columnIndex.constEnd())
+        return {};
+    const int index = found.value();
+    if (set->position >= set->rows.size()) {
+        // A read on a result without rows (or past its end) gives the empty value of the
+        // column's kind.
+        return FieldValue::emptyOf(set->columnKind(index));
+    }
+    return set->rows[set->position][std::size_t(index)];
+}
+
+void Database::CloseTable(int handle)
+{
+    if (handle == 0) {
+        for (auto& set : mRecordSets)
+            set.reset();
+        return;
+    }
+    if (handle >= 1 && handle <= kMaxRecordSets)
+        mRecordSets[handle - 1].reset();
+}
+
+QStringList Database::columnNames(int handle) const
+{
+    QStringList names;
+    if (const RecordSet* set = recordSet(handle)) {
+        for (const QString& name : set->names)
+            names.append(name);
+    }
+    return names;
+}
+
+int Database::openRecordSetCount() const
+{
+    int count = 0;
+    for (const auto& set : mRecordSets)
+        count += set ? 1 : 0;
+    return count;
+}
+
+bool Database::run(const char* sql)
+{
+    if (!mDb)
+        return false;
+    char* error = nullptr;
+    const int rc = sqlite3_exec(mDb, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        mLastError = QString::fromUtf8(error ? error : sqlite3_errmsg(mDb));
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+bool Database::BeginTrans(TransactionMode mode)
+{
+    if (!mDb || mInTransaction)
+        return false;
+    mInTransaction = run(mode == TransactionMode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    return mInTransaction;
+}
+
+bool Database::CommitTrans()
+{
+    if (!mInTransaction)
+        return false;
+    if (run("COMMIT")) {
+        mInTransaction = false;
+        return true;
+    }
+    // A commit that cannot finish leaves nothing half-written: undo the whole transaction.
+    RollbackTrans();
+    return false;
+}
+
+void Database::RollbackTrans()
+{
+    if (!mInTransaction)
+        return;
+    run("ROLLBACK");
+    mInTransaction = false;
+}
+
+bool Database::inTransaction() const
+{
+    return mInTransaction;
+}
+
+Transaction::Transaction(Database& db, TransactionMode mode) : mDb(db)
+{
+    mActive = mDb.BeginTrans(mode);
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!mActive)
+        return false;
+    mActive = false;
+    return mDb.CommitTrans();
+}
+
+void Transaction::rollback()
+{
+    if (mActive) {
+        mActive = false;
+        mDb.RollbackTrans();
+    }
+}

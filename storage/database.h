@@ -1,0 +1,112 @@
+#pragma once
+
+#include "storage/fieldvalue.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+class RecordSet;
+
+// How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
+// takes the write lock at once (for a read-check-write of stock).
+enum class TransactionMode { Deferred, Immediate };
+
+// The application's one road to its data: a connection to datalx.mdb with a table of at most 30
+// open record sets. Failures are results (false, 0, handle 0), never exceptions or windows.
+//
+// Values are bound as parameters, never pasted into SQL: pass them as texts (QString) or byte
+// arrays (QByteArray); any other argument is skipped and the following ones move up one place.
+class Database {
+public:
+    static constexpr int kMaxRecordSets = 30;
+
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file (which must exist). On failure the previous connection stays open. User name
+    // and password are accepted for the connection text; the file itself needs none.
+    bool NewOpenDatabase(const QString& path, const QString& user = {},
+                         const QString& password = {}, bool readOnly = false,
+                         bool noDialog = false);
+    void CloseDatabase();
+    bool isOpen() const;
+    // The connection text of the last open attempt ("ODBC;DBQ=...;").
+    const QString& connectionText() const { return mConnectionText; }
+
+    // Runs one statement: 1 on success, 0 on failure.
+    int ExecuteSql(const QString& sql, const QVariantList& params = {});
+
+    // Runs a query and keeps its whole result in memory: a handle, 0 on failure, for an empty
+    // statement text, or when 30 record sets are open.
+    int OpenTable(const QString& sql, const QVariantList& params = {});
+    bool IsEOF(int handle) const;
+    bool IsBOF(int handle) const;
+    void MoveNext(int handle);
+    FieldValue ReadColByName(int handle, const QString& column) const;
+    // Closes one record set; handle 0 closes all of them.
+    void CloseTable(int handle);
+    int openRecordSetCount() const;
+    // The column names of a result, in order (empty for handle 0).
+    QStringList columnNames(int handle) const;
+
+    bool BeginTrans(TransactionMode mode = TransactionMode::Deferred);
+    // Commits; a commit that fails rolls the transaction back and gives false.
+    bool CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const;
+
+    // The database's own text for the last failure, for diagnostics only.
+    const QString& lastError() const { return mLastError; }
+
+    // Shorthands for the three read forms of the current row.
+    QString readText(int handle, const QString& column) const
+    {
+        return ReadColByName(handle, column).asText();
+    }
+    qint64 readNumber(int handle, const QString& column) const
+    {
+        return ReadColByName(handle, column).asNumber();
+    }
+    QString readDisplay(int handle, const QString& column) const
+    {
+        return ReadColByName(handle, column).forDisplay();
+    }
+
+    // The statement text as SQLite receives it: square brackets outside literals become
+    // identifier quotes, and the Access form "delete * from" becomes "delete from".
+    static QString adaptStatement(const QString& sql);
+
+private:
+    RecordSet* recordSet(int handle) const;
+    bool run(const char* sql);
+
+    sqlite3* mDb = nullptr;
+    std::unique_ptr<RecordSet> mRecordSets[kMaxRecordSets];
+    QString mConnectionText;
+    QString mLastError;
+    bool mInTransaction = false;
+};
+
+// Rolls back unless committed: the scoped form of BeginTrans / CommitTrans / RollbackTrans.
+class Transaction {
+public:
+    explicit Transaction(Database& db, TransactionMode mode = TransactionMode::Deferred);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isActive() const { return mActive; }
+    bool commit();
+    void rollback();
+
+private:
+    Database& mDb;
+    bool mActive = false;
+};

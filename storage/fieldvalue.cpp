@@ -1,0 +1,187 @@
+#include "storage/fieldvalue.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <limits>
+
+namespace {
+
+void defaultFatalHandler(int code, const QString& message)
+{
+    std::cerr << fatalDataErrorText(code, message).toStdString() << std::endl;
+    std::exit(-1);
+}
+
+FatalDataErrorHandler& fatalHandler()
+{
+    static FatalDataErrorHandler handler = defaultFatalHandler;
+    return handler;
+}
+
+QString formatReal(double value, const char* format)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return QString::fromLatin1(buffer);
+}
+
+} // namespace
+
+FatalDataErrorHandler setFatalDataErrorHandler(FatalDataErrorHandler handler)
+{
+    FatalDataErrorHandler previous = std::move(fatalHandler());
+    fatalHandler() = handler ? std::move(handler) : FatalDataErrorHandler(defaultFatalHandler);
+    return previous;
+}
+
+QString fatalDataErrorText(int code, const QString& message)
+{
+    return QStringLiteral("运行时出错!\r\n\r\n错误代码：%1\r\n\r\n错误信息：%2\r\n")
+        .arg(code)
+        .arg(message);
+}
+
+QString numberText(double value)
+{
+    return formatReal(value, "%.13g");
+}
+
+QString dateTimeDisplayText(const QDateTime& value)
+{
+    const QDate date = value.date();
+    const QTime time = value.time();
+    QString text = QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
+        return text;
+    if (time.second() != 0)
+        return text + QStringLiteral("%1时%2分%3秒").arg(time.hour()).arg(time.minute()).arg(
+                          time.second());
+    if (time.minute() != 0)
+        return text + QStringLiteral("%1时%2分").arg(time.hour()).arg(time.minute());
+    return text + QStringLiteral("%1时").arg(time.hour());
+}
+
+FieldValue FieldValue::emptyOf(FieldKind kind)
+{
+    FieldValue value;
+    value.mKind = kind;
+    return value;
+}
+
+FieldValue FieldValue::text(const QString& text)
+{
+    FieldValue value;
+    value.mText = text;
+    return value;
+}
+
+FieldValue FieldValue::integer(FieldKind kind, qint64 number)
+{
+    FieldValue value;
+    value.mKind = kind;
+    value.mInteger = number;
+    return value;
+}
+
+FieldValue FieldValue::real(FieldKind kind, double number)
+{
+    FieldValue value;
+    value.mKind = kind;
+    value.mReal = number;
+    return value;
+}
+
+FieldValue FieldValue::boolean(bool flag)
+{
+    FieldValue value;
+    value.mKind = FieldKind::Boolean;
+    value.mInteger = flag ? 1 : 0;
+    return value;
+}
+
+FieldValue FieldValue::dateTime(const QDateTime& time)
+{
+    FieldValue value;
+    value.mKind = FieldKind::DateTime;
+    value.mDateTime = time;
+    return value;
+}
+
+FieldValue FieldValue::bytes(const QByteArray& bytes)
+{
+    FieldValue value;
+    value.mKind = FieldKind::Bytes;
+    value.mBytes = bytes;
+    return value;
+}
+
+bool FieldValue::isInteger() const
+{
+    return mKind == FieldKind::LongInteger || mKind == FieldKind::ShortInteger ||
+           mKind == FieldKind::Byte;
+}
+
+bool FieldValue::isReal() const
+{
+    return mKind == FieldKind::Single || mKind == FieldKind::Double;
+}
+
+QString FieldValue::asText() const
+{
+    if (mKind != FieldKind::Text) {
+        fatalHandler()(kTextReadErrorCode, QString::fromUtf8(kTextReadErrorMessage));
+        return {};
+    }
+    return mText;
+}
+
+qint64 FieldValue::asNumber() const
+{
+    if (isInteger())
+        return mInteger;
+    if (isReal()) {
+        const double truncated = std::trunc(mReal);
+        // Values beyond the integer range saturate instead of overflowing.
+        if (!(truncated < 9.2e18))
+            return truncated > 0 ? std::numeric_limits<qint64>::max() : 0;
+        if (!(truncated > -9.2e18))
+            return std::numeric_limits<qint64>::min();
+        return static_cast<qint64>(truncated);
+    }
+    fatalHandler()(kNumberReadErrorCode, QString::fromUtf8(kNumberReadErrorMessage));
+    return 0;
+}
+
+QString FieldValue::forDisplay() const
+{
+    switch (mKind) {
+    case FieldKind::Text:
+        return mText;
+    case FieldKind::LongInteger:
+    case FieldKind::ShortInteger:
+    case FieldKind::Byte:
+        return QString::number(mInteger);
+    case FieldKind::Single:
+        return formatReal(mReal, "%.6g");
+    case FieldKind::Double:
+        return formatReal(mReal, "%.13g");
+    case FieldKind::Boolean:
+        return mInteger ? QStringLiteral("真") : QStringLiteral("假");
+    case FieldKind::DateTime:
+        return mDateTime.isValid() ? dateTimeDisplayText(mDateTime) : QString();
+    case FieldKind::Bytes:
+        return QString::fromUtf8(mBytes);
+    }
+    return {};
+}
+
+double FieldValue::realValue() const
+{
+    if (isInteger())
+        return static_cast<double>(mInteger);
+    if (isReal())
+        return mReal;
+    return 0.0;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+// The kind a field value carries, following the declared type of its column.
+enum class FieldKind {
+    Text,
+    LongInteger,
+    ShortInteger,
+    Byte,
+    Single,
+    Double,
+    Boolean,
+    DateTime,
+    Bytes,
+};
+
+// One field of a query result, with its kind. A NULL (or a read on a result without rows) is the
+// empty value of the column's kind: 0, false, an empty byte array or an empty text.
+class FieldValue {
+public:
+    FieldValue() = default;
+    static FieldValue emptyOf(FieldKind kind);
+    static FieldValue text(const QString& value);
+    static FieldValue integer(FieldKind kind, qint64 value);
+    static FieldValue real(FieldKind kind, double value);
+    static FieldValue boolean(bool value);
+    static FieldValue dateTime(const QDateTime& value);
+    static FieldValue bytes(const QByteArray& value);
+
+    FieldKind kind() const { return mKind; }
+    bool isInteger() const;
+    bool isReal() const;
+
+    // The three ways the application reads a field. A text read of a non-text value and a number
+    // read of a non-numeric value are fatal data errors (see setFatalDataErrorHandler).
+    QString asText() const;
+    qint64 asNumber() const;
+    QString forDisplay() const;
+
+    // The numeric value without truncation (0 for kinds that are not numbers); never fatal.
+    double realValue() const;
+    const QDateTime& dateTimeValue() const { return mDateTime; }
+    const QByteArray& bytesValue() const { return mBytes; }
+
+private:
+    FieldKind mKind = FieldKind::Text;
+    qint64 mInteger = 0;
+    double mReal = 0.0;
+    QString mText;
+    QByteArray mBytes;
+    QDateTime mDateTime;
+};
+
+// Fatal data errors: a value of the wrong kind for a text or number read. The handler shows the
+// error and ends the process; storage itself never shows a window. The codes are those the
+// operator has always seen.
+constexpr int kTextReadErrorCode = 5;
+constexpr int kNumberReadErrorCode = 2;
+const char* const kTextReadErrorMessage = "数据或数组类型不匹配";
+const char* const kNumberReadErrorMessage = "未得到所需要的数值型数据";
+
+using FatalDataErrorHandler = std::function<void(int code, const QString& message)>;
+
+// Installs the handler called on a fatal data error; returns the previous one. When the handler
+// returns (as test handlers do), the read gives the empty value of the requested form.
+FatalDataErrorHandler setFatalDataErrorHandler(FatalDataErrorHandler handler);
+
+// The text of the fatal error box: "运行时出错!", the code and the message, with CR LF breaks.
+QString fatalDataErrorText(int code, const QString& message);
+
+// "%.13g" for double precision values, as numbers are written everywhere in the application.
+QString numberText(double value);
+
+// "%d年%d月%d日" followed by the time of day unless it is midnight.
+QString dateTimeDisplayText(const QDateTime& value);

@@ -1,0 +1,75 @@
+#include "tests/support/scripteddialogs.h"
+
+#include <QTest>
+
+void ScriptedDialogs::answerMessage(MessageAnswer answer)
+{
+    mAnswers.append({false, answer, std::nullopt});
+}
+
+void ScriptedDialogs::answerInput(std::optional<QString> text)
+{
+    mAnswers.append({true, MessageAnswer::Ok, std::move(text)});
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList texts;
+    for (const Shown& box : mShown)
+        texts.append(box.text);
+    return texts;
+}
+
+const ScriptedDialogs::Shown& ScriptedDialogs::last() const
+{
+    static const Shown none;
+    return mShown.isEmpty() ? none : mShown.last();
+}
+
+void ScriptedDialogs::clear()
+{
+    mAnswers.clear();
+    mShown.clear();
+}
+
+MessageAnswer ScriptedDialogs::showMessage(const MessageRequest& request)
+{
+    Shown box;
+    box.text = request.text;
+    box.title = request.title;
+    box.icon = request.icon;
+    box.buttons = request.buttons;
+    box.owner = request.owner;
+    mShown.append(box);
+    if (onShown)
+        onShown(box);
+    if (mAnswers.isEmpty() || mAnswers.first().isInput) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected message box: %1 [%2]")
+                                    .arg(request.text, request.title)),
+                     __FILE__, __LINE__);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                        : MessageAnswer::Cancel;
+    }
+    return mAnswers.takeFirst().button;
+}
+
+std::optional<QString> ScriptedDialogs::showInput(const InputRequest& request)
+{
+    Shown box;
+    box.isInput = true;
+    box.text = request.prompt;
+    box.title = request.title;
+    box.initialText = request.initialText;
+    box.mode = request.mode;
+    box.owner = request.owner;
+    mShown.append(box);
+    if (onShown)
+        onShown(box);
+    if (mAnswers.isEmpty() || !mAnswers.first().isInput) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected input box: %1 [%2]")
+                                    .arg(request.prompt, request.title)),
+                     __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return mAnswers.takeFirst().text;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ui/dialogservice.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The test double of the dialog service. Tests queue the answers in the order the boxes are
+// expected; every box shown is recorded. A box with no answer queued (or of the other sort)
+// fails the running test and is answered with Cancel / No / nothing.
+class ScriptedDialogs : public DialogService {
+public:
+    struct Shown {
+        bool isInput = false;
+        QString text; // the message text or the input prompt
+        QString title;
+        MessageIcon icon = MessageIcon::None;
+        MessageButtons buttons = MessageButtons::Ok;
+        QString initialText;
+        InputMode mode = InputMode::Text;
+        QWidget* owner = nullptr;
+    };
+
+    // The next message box is answered with the button.
+    void answerMessage(MessageAnswer answer = MessageAnswer::Ok);
+    // The next input box is confirmed with the text, or cancelled with std::nullopt.
+    void answerInput(std::optional<QString> text);
+
+    const QList<Shown>& shown() const { return mShown; }
+    // The texts (or prompts) of all boxes shown so far, in order.
+    QStringList texts() const;
+    const Shown& last() const;
+    // Answers queued but not used.
+    int pending() const { return int(mAnswers.size()); }
+    void clear();
+
+    // Called when a box is shown; lets a test act while the box is "open" (for example to check
+    // what the window shows behind it).
+    std::function<void(const Shown&)> onShown;
+
+protected:
+    MessageAnswer showMessage(const MessageRequest& request) override;
+    std::optional<QString> showInput(const InputRequest& request) override;
+
+private:
+    struct Answer {
+        bool isInput = false;
+        MessageAnswer button = MessageAnswer::Ok;
+        std::optional<QString> text;
+    };
+    QList<Answer> mAnswers;
+    QList<Shown> mShown;
+};

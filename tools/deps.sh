@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the application and the tests need, when missing.
+# Sourced by run.sh and test.sh.
+tarnel_packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n
+    libsqlite3-dev
+    fonts-wqy-microhei
+    xvfb xauth
+)
+
+tarnel_install_missing() {
+    local missing=()
+    local pkg
+    for pkg in "${tarnel_packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}

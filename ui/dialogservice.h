@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+enum class MessageIcon { None, Information, Question, Warning, Error };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class InputMode { Text, Integer, Password };
+
+// The title a message box shows when it is given none.
+inline const QString kDefaultMessageTitle = QStringLiteral("信息：");
+
+struct MessageRequest {
+    QWidget* owner = nullptr;
+    QString text;
+    QString title;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+struct InputRequest {
+    QWidget* owner = nullptr;
+    QString prompt;
+    QString title;
+    QString initialText;
+    InputMode mode = InputMode::Text;
+};
+
+// Message and input boxes, handed to every window through the application context so that
+// tests can script the answers. The application's service shows real boxes.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+
+    // Shows a task-modal message box and returns the button pressed. An empty title shows
+    // "信息：".
+    MessageAnswer message(QWidget* owner, const QString& text, const QString& title = {},
+                          MessageIcon icon = MessageIcon::None,
+                          MessageButtons buttons = MessageButtons::Ok);
+
+    // Shows the input box (buttons "确认输入(&O)" and "取消(&C)", initial text selected); returns
+    // the text, or nothing when cancelled.
+    std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
+                                 const QString& initialText = {},
+                                 InputMode mode = InputMode::Text);
+
+protected:
+    virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
+    virtual std::optional<QString> showInput(const InputRequest& request) = 0;
+};
+
+// The real boxes: QMessageBox with the exact title, and the application's own input box.
+class WidgetDialogService : public DialogService {
+protected:
+    MessageAnswer showMessage(const MessageRequest& request) override;
+    std::optional<QString> showInput(const InputRequest& request) override;
+};
+
+// The leading decimal integer of a text, as the integer input box reads it (0 when none).
+qint64 leadingInteger(const QString& text);
