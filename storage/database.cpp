@@ -6,9 +6,11 @@
 
 #include <sqlite3.h>
 
+#include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Milliseconds a statement waits for another writer's lock before it fails.
 constexpr int kBusyTimeoutMs = 15000;
@@ -20,7 +22,9 @@ std::optional<FieldKind> kindOfDeclaredType(const char* declared)
     if (!declared || !*declared)
         return std::nullopt;
     const QByteArray type = QByteArray(declared).toUpper();
-    auto has = [&type](const char* word) { return type.contains(word); };
+    auto has = [&type](const char* word) {
+        return type.contains(word);
+    };
     if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("NUMERIC") ||
         has("DECIMAL") || has("CURRENCY") || has("BIGINT"))
         return FieldKind::Text;
@@ -57,12 +61,6 @@ FieldKind kindOfStoredValue(int storageClass)
     }
 }
 
-QString columnText(sqlite3_stmt* statement, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
-}
-
 // Date-times are stored as text: "2018-3-5", "2018-03-05 08:30:00" and the like. Years outside
 // 100 to 9999 are set to the nearer end.
 QDateTime parseDateTime(const QString& text)
@@ -79,34 +77,6 @@ QDateTime parseDateTime(const QString& text)
     if (!date.isValid() || !time.isValid())
         return {};
     return QDateTime(date, time);
-}
-
-FieldValue readValue(sqlite3_stmt* statement, int column, std::optional<FieldKind> declared)
-{
-    const int storageClass = sqlite3_column_type(statement, column);
-    const FieldKind kind = declared ? *declared : kindOfStoredValue(storageClass);
-    if (storageClass == SQLITE_NULL)
-        return FieldValue::emptyOf(kind);
-    switch (kind) {
-    case FieldKind::Text:
-        return FieldValue::text(columnText(statement, column));
-    case FieldKind::LongInteger:
-    case FieldKind::ShortInteger:
-    case FieldKind::Byte:
-        return FieldValue::integer(kind, sqlite3_column_int64(statement, column));
-    case FieldKind::Single:
-    case FieldKind::Double:
-        return FieldValue::real(kind, sqlite3_column_double(statement, column));
-    case FieldKind::Boolean:
-        return FieldValue::boolean(sqlite3_column_int64(statement, column) != 0);
-    case FieldKind::DateTime:
-        return FieldValue::dateTime(parseDateTime(columnText(statement, column)));
-    case FieldKind::Bytes: {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
-        return FieldValue::bytes(QByteArray(data, sqlite3_column_bytes(statement, column)));
-    }
-    }
-    return {};
 }
 
 // Binds texts and byte arrays in order; other arguments are skipped and the following ones
@@ -137,13 +107,32 @@ bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
 
 } // namespace
 
-// One query result held in memory, standing on its current row.
-class RecordSet {
+// One query result held in memory, standing on its current row. Cells are small and kept in
+// one flat vector; texts, byte arrays and date-times are kept as their stored bytes in one arena
+// and turned into values only when a field is read, so a snapshot costs little more than the
+// query itself.
+class RecordSet
+{
 public:
+    enum class Stored : quint8 { Null, Integer, Real, Text, Bytes, DateTime };
+    struct Cell {
+        Stored stored = Stored::Null;
+        FieldKind kind = FieldKind::Text;
+        quint32 length = 0;
+        union {
+            qint64 integer = 0;
+            double real;
+            quint64 offset;
+        };
+    };
+
     std::vector<QString> names;
     std::vector<std::optional<FieldKind>> declaredKinds;
     QHash<QString, int> columnIndex;
-    std::vector<std::vector<FieldValue>> rows;
+    std::vector<Cell> cells;
+    std::string arena;
+    std::size_t columns = 0;
+    std::size_t rowCount = 0;
     std::size_t position = 0;
 
     FieldKind columnKind(int column) const
@@ -151,6 +140,92 @@ public:
         if (declaredKinds[std::size_t(column)])
             return *declaredKinds[std::size_t(column)];
         return FieldKind::Text;
+    }
+
+    int findColumn(const QString& name) const
+    {
+        // A few columns are found faster by comparing than by hashing; names of one table often
+        // share their first characters, so the last one is compared first.
+        if (names.size() <= 16) {
+            const qsizetype size = name.size();
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const QString& candidate = names[i];
+                if (candidate.size() == size &&
+                    (size == 0 || candidate.at(size - 1) == name.at(size - 1)) && candidate == name)
+                    return int(i);
+            }
+            return -1;
+        }
+        return columnIndex.value(name, -1);
+    }
+
+    void keepBytes(Cell& cell, const void* data, int size)
+    {
+        cell.offset = arena.size();
+        cell.length = quint32(size);
+        if (size > 0)
+            arena.append(static_cast<const char*>(data), std::size_t(size));
+    }
+
+    void appendCell(sqlite3_stmt* statement, int column)
+    {
+        Cell cell;
+        const int storageClass = sqlite3_column_type(statement, column);
+        const std::optional<FieldKind>& declared = declaredKinds[std::size_t(column)];
+        cell.kind = declared ? *declared : kindOfStoredValue(storageClass);
+        if (storageClass != SQLITE_NULL) {
+            switch (cell.kind) {
+            case FieldKind::Text:
+            case FieldKind::DateTime: {
+                cell.stored = cell.kind == FieldKind::Text ? Stored::Text : Stored::DateTime;
+                const unsigned char* text = sqlite3_column_text(statement, column);
+                keepBytes(cell, text, sqlite3_column_bytes(statement, column));
+                break;
+            }
+            case FieldKind::LongInteger:
+            case FieldKind::ShortInteger:
+            case FieldKind::Byte:
+            case FieldKind::Boolean:
+                cell.stored = Stored::Integer;
+                cell.integer = sqlite3_column_int64(statement, column);
+                break;
+            case FieldKind::Single:
+            case FieldKind::Double:
+                cell.stored = Stored::Real;
+                cell.real = sqlite3_column_double(statement, column);
+                break;
+            case FieldKind::Bytes: {
+                cell.stored = Stored::Bytes;
+                const void* data = sqlite3_column_blob(statement, column);
+                keepBytes(cell, data, sqlite3_column_bytes(statement, column));
+                break;
+            }
+            }
+        }
+        cells.push_back(cell);
+    }
+
+    FieldValue value(std::size_t row, int column) const
+    {
+        const Cell& cell = cells[row * columns + std::size_t(column)];
+        const char* bytes = arena.data() + (cell.stored >= Stored::Text ? cell.offset : 0);
+        switch (cell.stored) {
+        case Stored::Null:
+            return FieldValue::emptyOf(cell.kind);
+        case Stored::Text:
+            return FieldValue::text(QString::fromUtf8(bytes, qsizetype(cell.length)));
+        case Stored::Integer:
+            return cell.kind == FieldKind::Boolean ? FieldValue::boolean(cell.integer != 0)
+                                                   : FieldValue::integer(cell.kind, cell.integer);
+        case Stored::Real:
+            return FieldValue::real(cell.kind, cell.real);
+        case Stored::DateTime:
+            return FieldValue::dateTime(
+                parseDateTime(QString::fromUtf8(bytes, qsizetype(cell.length))));
+        case Stored::Bytes:
+            return FieldValue::bytes(QByteArray(bytes, qsizetype(cell.length)));
+        }
+        return {};
     }
 };
 
@@ -314,12 +389,11 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
     }
     bool ok = bindParameters(statement, params);
     int rc = SQLITE_ROW;
+    set->columns = std::size_t(columns);
     while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        std::vector<FieldValue> row;
-        row.reserve(std::size_t(columns));
         for (int c = 0; c < columns; ++c)
-            row.push_back(readValue(statement, c, set->declaredKinds[std::size_t(c)]));
-        set->rows.push_back(std::move(row));
+            set->appendCell(statement, c);
+        ++set->rowCount;
     }
     ok = ok && rc == SQLITE_DONE;
     if (!ok)
@@ -341,7 +415,7 @@ RecordSet* Database::recordSet(int handle) const
 bool Database::IsEOF(int handle) const
 {
     const RecordSet* set = recordSet(handle);
-    return !set || set->position >= set->rows.size();
+    return !set || set->position >= set->rowCount;
 }
 
 bool Database::IsBOF(int handle) const
@@ -349,13 +423,13 @@ bool Database::IsBOF(int handle) const
     // Record sets only ever move forward, so the position is before the first row only when
     // there is none.
     const RecordSet* set = recordSet(handle);
-    return !set || set->rows.empty();
+    return !set || set->rowCount == 0;
 }
 
 void Database::MoveNext(int handle)
 {
     RecordSet* set = recordSet(handle);
-    if (set && set->position < set->rows.size())
+    if (set && set->position < set->rowCount)
         ++set->position;
 }
 
@@ -364,16 +438,15 @@ FieldValue Database::ReadColByName(int handle, const QString& column) const
     const RecordSet* set = recordSet(handle);
     if (!set)
         return {};
-    const auto found = set->columnIndex.constFind(column);
-    if (found == set->columnIndex.constEnd())
+    const int index = set->findColumn(column);
+    if (index < 0)
         return {};
-    const int index = found.value();
-    if (set->position >= set->rows.size()) {
+    if (set->position >= set->rowCount) {
         // A read on a result without rows (or past its end) gives the empty value of the
         // column's kind.
         return FieldValue::emptyOf(set->columnKind(index));
     }
-    return set->rows[set->position][std::size_t(index)];
+    return set->value(set->position, index);
 }
 
 void Database::CloseTable(int handle)

@@ -21,7 +21,8 @@ enum class TransactionMode { Deferred, Immediate };
 //
 // Values are bound as parameters, never pasted into SQL: pass them as texts (QString) or byte
 // arrays (QByteArray); any other argument is skipped and the following ones move up one place.
-class Database {
+class Database
+{
 public:
     static constexpr int kMaxRecordSets = 30;
 
@@ -95,7 +96,8 @@ private:
 };
 
 // Rolls back unless committed: the scoped form of BeginTrans / CommitTrans / RollbackTrans.
-class Transaction {
+class Transaction
+{
 public:
     explicit Transaction(Database& db, TransactionMode mode = TransactionMode::Deferred);
     ~Transaction();

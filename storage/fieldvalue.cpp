@@ -6,7 +6,8 @@
 #include <iostream>
 #include <limits>
 
-namespace {
+namespace
+{
 
 void defaultFatalHandler(int code, const QString& message)
 {
@@ -52,12 +53,15 @@ QString dateTimeDisplayText(const QDateTime& value)
 {
     const QDate date = value.date();
     const QTime time = value.time();
-    QString text = QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    QString text =
+        QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
     if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
         return text;
     if (time.second() != 0)
-        return text + QStringLiteral("%1时%2分%3秒").arg(time.hour()).arg(time.minute()).arg(
-                          time.second());
+        return text + QStringLiteral("%1时%2分%3秒")
+                          .arg(time.hour())
+                          .arg(time.minute())
+                          .arg(time.second());
     if (time.minute() != 0)
         return text + QStringLiteral("%1时%2分").arg(time.hour()).arg(time.minute());
     return text + QStringLiteral("%1时").arg(time.hour());
@@ -101,12 +105,29 @@ FieldValue FieldValue::boolean(bool flag)
     return value;
 }
 
+namespace
+{
+constexpr qint64 kMsecsPerDay = 86400000;
+}
+
 FieldValue FieldValue::dateTime(const QDateTime& time)
 {
     FieldValue value;
     value.mKind = FieldKind::DateTime;
-    value.mDateTime = time;
+    if (time.isValid()) {
+        value.mValid = true;
+        value.mInteger =
+            time.date().toJulianDay() * kMsecsPerDay + time.time().msecsSinceStartOfDay();
+    }
     return value;
+}
+
+QDateTime FieldValue::dateTimeValue() const
+{
+    if (mKind != FieldKind::DateTime || !mValid)
+        return {};
+    return QDateTime(QDate::fromJulianDay(mInteger / kMsecsPerDay),
+                     QTime::fromMSecsSinceStartOfDay(int(mInteger % kMsecsPerDay)));
 }
 
 FieldValue FieldValue::bytes(const QByteArray& bytes)
@@ -170,7 +191,7 @@ QString FieldValue::forDisplay() const
     case FieldKind::Boolean:
         return mInteger ? QStringLiteral("真") : QStringLiteral("假");
     case FieldKind::DateTime:
-        return mDateTime.isValid() ? dateTimeDisplayText(mDateTime) : QString();
+        return mValid ? dateTimeDisplayText(dateTimeValue()) : QString();
     case FieldKind::Bytes:
         return QString::fromUtf8(mBytes);
     }

@@ -21,7 +21,8 @@ enum class FieldKind {
 
 // One field of a query result, with its kind. A NULL (or a read on a result without rows) is the
 // empty value of the column's kind: 0, false, an empty byte array or an empty text.
-class FieldValue {
+class FieldValue
+{
 public:
     FieldValue() = default;
     static FieldValue emptyOf(FieldKind kind);
@@ -44,16 +45,19 @@ public:
 
     // The numeric value without truncation (0 for kinds that are not numbers); never fatal.
     double realValue() const;
-    const QDateTime& dateTimeValue() const { return mDateTime; }
+    QDateTime dateTimeValue() const;
     const QByteArray& bytesValue() const { return mBytes; }
 
 private:
+    // Kept small: a list fill builds one value per field read.
     FieldKind mKind = FieldKind::Text;
-    qint64 mInteger = 0;
-    double mReal = 0.0;
+    bool mValid = false; // a date-time that holds a time (NULL reads as none)
+    union {
+        qint64 mInteger = 0; // integers, booleans, date-times as milliseconds since 0001-01-01
+        double mReal;
+    };
     QString mText;
     QByteArray mBytes;
-    QDateTime mDateTime;
 };
 
 // Fatal data errors: a value of the wrong kind for a text or number read. The handler shows the

@@ -1,6 +1,131 @@
 #include "ui/dialogservice.h"
 
+#include "ui/inputbox.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPointer>
+
 #include <limits>
+#include <utility>
+
+namespace
+{
+
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The answer of a box closed without pressing a button (close box, Escape, owner gone).
+MessageAnswer closedAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    }
+    return MessageAnswer::Cancel;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request)
+{
+    auto box = std::make_unique<QMessageBox>(request.owner);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowTitle(request.title);
+    // Plain text: product names and remarks typed by operators may hold "<" or "&".
+    box->setTextFormat(Qt::PlainText);
+    QString text = request.text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    box->setText(text);
+    box->setIcon(boxIcon(request.icon));
+    switch (request.buttons) {
+    case MessageButtons::Ok:
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MessageButtons::YesNo:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+        break;
+    }
+    // The captions of a Chinese desktop, whatever translations are installed.
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Ok, QStringLiteral("确定")},
+        {QMessageBox::Cancel, QStringLiteral("取消")},
+        {QMessageBox::Yes, QStringLiteral("是(&Y)")},
+        {QMessageBox::No, QStringLiteral("否(&N)")}};
+    for (const auto& [button, caption] : captions) {
+        if (QAbstractButton* shown = box->button(button))
+            shown->setText(caption);
+    }
+    return box;
+}
+
+MessageAnswer messageAnswer(const QMessageBox& box, MessageButtons buttons)
+{
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        return closedAnswer(buttons);
+    }
+}
+
+MessageAnswer WidgetDialogService::showMessage(const MessageRequest& request)
+{
+    // The owner may be destroyed while the box runs; it then takes the box with it.
+    QPointer<QMessageBox> box = buildMessageBox(request).release();
+    box->exec();
+    if (!box)
+        return closedAnswer(request.buttons);
+    const MessageAnswer answer = messageAnswer(*box, request.buttons);
+    delete box;
+    return answer;
+}
+
+std::optional<QString> WidgetDialogService::showInput(const InputRequest& request)
+{
+    QPointer<InputBox> box = new InputBox(request);
+    const int result = box->exec();
+    if (!box)
+        return std::nullopt;
+    std::optional<QString> text;
+    if (result == QDialog::Accepted)
+        text = box->text();
+    delete box;
+    return text;
+}
 
 MessageAnswer DialogService::message(QWidget* owner, const QString& text, const QString& title,
                                      MessageIcon icon, MessageButtons buttons)
@@ -42,7 +167,8 @@ qint64 leadingInteger(const QString& text)
          ++i) {
         const int digit = text.at(i).unicode() - '0';
         if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
-            return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
+            return negative ? std::numeric_limits<qint64>::min()
+                            : std::numeric_limits<qint64>::max();
         value = value * 10 + digit;
     }
     return negative ? -value : value;

@@ -3,8 +3,10 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 enum class MessageIcon { None, Information, Question, Warning, Error };
@@ -33,7 +35,8 @@ struct InputRequest {
 
 // Message and input boxes, handed to every window through the application context so that
 // tests can script the answers. The application's service shows real boxes.
-class DialogService {
+class DialogService
+{
 public:
     virtual ~DialogService() = default;
 
@@ -46,8 +49,7 @@ public:
     // Shows the input box (buttons "确认输入(&O)" and "取消(&C)", initial text selected); returns
     // the text, or nothing when cancelled.
     std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
-                                 const QString& initialText = {},
-                                 InputMode mode = InputMode::Text);
+                                 const QString& initialText = {}, InputMode mode = InputMode::Text);
 
 protected:
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
@@ -55,11 +57,21 @@ protected:
 };
 
 // The real boxes: QMessageBox with the exact title, and the application's own input box.
-class WidgetDialogService : public DialogService {
+class WidgetDialogService : public DialogService
+{
 protected:
     MessageAnswer showMessage(const MessageRequest& request) override;
     std::optional<QString> showInput(const InputRequest& request) override;
 };
+
+// The task-modal message box for a request, owned by the request's owner (none when null), not
+// yet shown: exact title and text (plain text), icon and buttons, the first button the default
+// and Cancel / No / Ok the answer of the close box and Escape.
+std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request);
+
+// The answer of a message box built for the button set, once it has been closed: the button
+// pressed, or Cancel / No / Ok when it was closed without one.
+MessageAnswer messageAnswer(const QMessageBox& box, MessageButtons buttons);
 
 // The leading decimal integer of a text, as the integer input box reads it (0 when none).
 qint64 leadingInteger(const QString& text);

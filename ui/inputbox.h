@@ -10,7 +10,8 @@ class QPushButton;
 
 // The application's input box: a prompt of up to three lines, one edit box and the buttons
 // "确认输入(&O)" and "取消(&C)". In integer mode only digits and "-" can be typed.
-class InputBox : public QDialog {
+class InputBox : public QDialog
+{
     Q_OBJECT
 public:
     explicit InputBox(const InputRequest& request);

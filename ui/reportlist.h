@@ -13,7 +13,8 @@ struct ReportColumn {
 };
 
 // The rows of a report list: a vector of rows of cell texts.
-class ReportListModel : public QAbstractTableModel {
+class ReportListModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     explicit ReportListModel(QObject* parent = nullptr);
@@ -38,8 +39,9 @@ private:
 
 // The report-style list view: a header of titled columns over rows of texts, one row selected
 // at a time. The current row is the selected row (-1 when none); currentRowChanged fires when it
-// changes by mouse or keyboard, and when a clear or refill drops it.
-class ReportList : public QTreeView {
+// changes by mouse or keyboard, and when a clear or refill drops it (also on setCurrentRow).
+class ReportList : public QTreeView
+{
     Q_OBJECT
 public:
     explicit ReportList(QWidget* parent = nullptr);
@@ -64,6 +66,9 @@ public:
 
 signals:
     void currentRowChanged(int row);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     ReportListModel* mModel = nullptr;

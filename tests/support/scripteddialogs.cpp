@@ -44,11 +44,11 @@ MessageAnswer ScriptedDialogs::showMessage(const MessageRequest& request)
     if (onShown)
         onShown(box);
     if (mAnswers.isEmpty() || mAnswers.first().isInput) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected message box: %1 [%2]")
-                                    .arg(request.text, request.title)),
-                     __FILE__, __LINE__);
-        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No
-                                                        : MessageAnswer::Cancel;
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("unexpected message box: %1 [%2]").arg(request.text, request.title)),
+            __FILE__, __LINE__);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     }
     return mAnswers.takeFirst().button;
 }
@@ -66,9 +66,10 @@ std::optional<QString> ScriptedDialogs::showInput(const InputRequest& request)
     if (onShown)
         onShown(box);
     if (mAnswers.isEmpty() || !mAnswers.first().isInput) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected input box: %1 [%2]")
-                                    .arg(request.prompt, request.title)),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("unexpected input box: %1 [%2]").arg(request.prompt, request.title)),
+            __FILE__, __LINE__);
         return std::nullopt;
     }
     return mAnswers.takeFirst().text;

@@ -11,7 +11,8 @@
 // The test double of the dialog service. Tests queue the answers in the order the boxes are
 // expected; every box shown is recorded. A box with no answer queued (or of the other sort)
 // fails the running test and is answered with Cancel / No / nothing.
-class ScriptedDialogs : public DialogService {
+class ScriptedDialogs : public DialogService
+{
 public:
     struct Shown {
         bool isInput = false;

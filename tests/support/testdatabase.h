@@ -14,7 +14,8 @@ class ScriptedDialogs;
 
 // A program directory in a temporary folder holding a new datalx.mdb made from the schema (with
 // the admin account and the default units), and the folder 数据库备份.
-class TestProgramDirectory {
+class TestProgramDirectory
+{
 public:
     TestProgramDirectory();
     const QString& path() const { return mPath; }
@@ -28,7 +29,8 @@ private:
 // Everything a window test needs: the program directory, a context over it with scripted dialogs
 // and a fixed clock (2018-03-05 09:07:02), its database opened, and a fatal data error handler
 // that records instead of ending the process.
-class TestEnvironment {
+class TestEnvironment
+{
 public:
     explicit TestEnvironment(const QString& sessionUser = QStringLiteral("admin"));
     ~TestEnvironment();

@@ -1,0 +1,493 @@
+// The database service against real database files in temporary folders.
+#include "storage/database.h"
+#include "storage/newdatabase.h"
+#include "tests/support/testdatabase.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStorage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deliveredDatabaseHasAdminAndUnits();
+    void newDatabaseNeverOverwrites();
+    void missingFileRefusesToOpen();
+    void failedOpenKeepsPreviousConnection();
+    void connectionText();
+    void kindsAndNullsFollowDeclaredTypes();
+    void displayForms_data();
+    void displayForms();
+    void dateTimeDisplay();
+    void readsOnEmptyResultsAndMissingColumns();
+    void fatalErrorsForWrongKinds();
+    void fatalErrorText();
+    void recordSetTableHoldsThirty();
+    void rollbackUndoesBothStatements();
+    void accessDeleteForm();
+    void squareBrackets();
+    void boundValuesKeepQuotes();
+    void nonTextArgumentsAreSkipped();
+    void emptyTextParameter();
+    void numberColumnsRefuseText();
+    void documentNumbersAreUnique();
+    void userNamesCompareWithoutCase();
+    void newSaleReadsZeroReturnedAndEmptyRemark();
+    void failingQueriesReadAsEmpty();
+};
+
+void TestStorage::deliveredDatabaseHasAdminAndUnits()
+{
+    TestEnvironment env;
+    QCOMPARE(env.value(QStringLiteral("select 密码 from 用户登录模块 where 用户名=? "),
+                       {QStringLiteral("admin")}),
+             QStringLiteral("21232f297a57a5a743894a0e4a801fc3"));
+    QCOMPARE(env.value(QStringLiteral("select 默认单位 from 系统信息管理模块")), kDeliveredUnits);
+    for (const char* table : {"总数据库模块", "入库管理模块", "出库管理模块", "销售管理模块",
+                              "退货管理模块", "借用管理模块", "归还管理模块", "问题处理模块"})
+        QCOMPARE(env.count(QString::fromUtf8(table)), 0);
+}
+
+void TestStorage::newDatabaseNeverOverwrites()
+{
+    TestProgramDirectory dir;
+    Database db;
+    QVERIFY(db.NewOpenDatabase(dir.databasePath()));
+    QVERIFY(db.ExecuteSql(QStringLiteral("insert into 系统信息管理模块(默认单位)values(?)"),
+                          {QStringLiteral("盒")}));
+    db.CloseDatabase();
+    QVERIFY(!createDatabaseFile(dir.databasePath()).isEmpty());
+    QVERIFY(db.NewOpenDatabase(dir.databasePath()));
+    const int h = db.OpenTable(QStringLiteral("select count(*) as n from 系统信息管理模块"));
+    QCOMPARE(db.readNumber(h, QStringLiteral("n")), 2);
+}
+
+void TestStorage::missingFileRefusesToOpen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datalx.mdb"));
+    Database db;
+    QVERIFY(!db.NewOpenDatabase(path));
+    QVERIFY(!db.isOpen());
+    QVERIFY(!QFile::exists(path)); // never a new empty file
+    QCOMPARE(db.ExecuteSql(QStringLiteral("select 1")), 0);
+    QCOMPARE(db.OpenTable(QStringLiteral("select 1")), 0);
+
+    // A file that is not a database is a failed open too.
+    QFile junk(path);
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database, just some text that is long enough to be read");
+    junk.close();
+    QVERIFY(!db.NewOpenDatabase(path));
+}
+
+void TestStorage::failedOpenKeepsPreviousConnection()
+{
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("A1"), QStringLiteral("螺丝"),
+                 QStringLiteral("5"));
+    QVERIFY(!env.db().NewOpenDatabase(env.programDirectory() + QStringLiteral("/missing.mdb")));
+    QVERIFY(env.db().isOpen());
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 1);
+
+    // A successful open replaces the connection and closes its record sets.
+    const int h = env.db().OpenTable(QStringLiteral("select * from 总数据库模块"));
+    QVERIFY(h);
+    TestProgramDirectory other;
+    QVERIFY(env.db().NewOpenDatabase(other.databasePath()));
+    QCOMPARE(env.db().openRecordSetCount(), 0);
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 0);
+}
+
+void TestStorage::connectionText()
+{
+    Database db;
+    db.NewOpenDatabase(QStringLiteral("C:\\仓库\\datalx.mdb"), QStringLiteral("admin"),
+                       QStringLiteral("Korb4719qe"));
+    QCOMPARE(db.connectionText(),
+             QStringLiteral("ODBC;DBQ=C:\\仓库\\datalx.mdb;DefaultDir=C:\\仓库;Driver={Microsoft "
+                            "Access Driver (*.mdb)};FIL=MS Access;UID=admin;PWD=Korb4719qe;"));
+    db.NewOpenDatabase(QStringLiteral("/tmp/datalx.mdb"));
+    QCOMPARE(db.connectionText(), QStringLiteral("ODBC;DBQ=/tmp/datalx.mdb;Driver={Microsoft "
+                                                 "Access Driver (*.mdb)};FIL=MS Access;"));
+}
+
+void TestStorage::kindsAndNullsFollowDeclaredTypes()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    QVERIFY(db.ExecuteSql(QStringLiteral(
+        "create table 类型(t TEXT, i INTEGER, s SMALLINT, b TINYINT, r REAL, f SINGLE, "
+        "y BIT, d DATETIME, x BLOB, n NUMERIC)")));
+    QVERIFY(db.ExecuteSql(QStringLiteral("insert into 类型 values(?,?,?,?,?,?,?,?,?,?)"),
+                          {QStringLiteral("文本"), QStringLiteral("42"), QStringLiteral("7"),
+                           QStringLiteral("3"), QStringLiteral("2.5"), QStringLiteral("1.25"),
+                           QStringLiteral("1"), QStringLiteral("2018-3-5 08:30:00"),
+                           QByteArray("\x01\x02", 2), QStringLiteral("12.50")}));
+    QVERIFY(db.ExecuteSql(QStringLiteral("insert into 类型(t) values(null)")));
+
+    int h = db.OpenTable(QStringLiteral("select * from 类型"));
+    QVERIFY(h);
+    struct Expect {
+        const char* column;
+        FieldKind kind;
+        const char* display;
+    };
+    const Expect full[] = {
+        {"t", FieldKind::Text, "文本"},      {"i", FieldKind::LongInteger, "42"},
+        {"s", FieldKind::ShortInteger, "7"}, {"b", FieldKind::Byte, "3"},
+        {"r", FieldKind::Double, "2.5"},     {"f", FieldKind::Single, "1.25"},
+        {"y", FieldKind::Boolean, "真"},     {"d", FieldKind::DateTime, "2018年3月5日8时30分"},
+        {"x", FieldKind::Bytes, "\x01\x02"}, {"n", FieldKind::Text, "12.5"}};
+    for (const Expect& e : full) {
+        const FieldValue v = db.ReadColByName(h, QString::fromUtf8(e.column));
+        QCOMPARE(int(v.kind()), int(e.kind));
+        QCOMPARE(v.forDisplay(), QString::fromUtf8(e.display));
+    }
+    QCOMPARE(db.readNumber(h, QStringLiteral("r")), 2);
+    QCOMPARE(db.ReadColByName(h, QStringLiteral("x")).bytesValue(), QByteArray("\x01\x02", 2));
+
+    // The NULL row: each column's empty value of its kind.
+    db.MoveNext(h);
+    QVERIFY(!db.IsEOF(h));
+    const Expect empty[] = {{"t", FieldKind::Text, ""},          {"i", FieldKind::LongInteger, "0"},
+                            {"s", FieldKind::ShortInteger, "0"}, {"r", FieldKind::Double, "0"},
+                            {"y", FieldKind::Boolean, "假"},     {"d", FieldKind::DateTime, ""},
+                            {"x", FieldKind::Bytes, ""},         {"n", FieldKind::Text, ""}};
+    for (const Expect& e : empty) {
+        const FieldValue v = db.ReadColByName(h, QString::fromUtf8(e.column));
+        QCOMPARE(int(v.kind()), int(e.kind));
+        QCOMPARE(v.forDisplay(), QString::fromUtf8(e.display));
+    }
+    QCOMPARE(db.readNumber(h, QStringLiteral("i")), 0);
+    QCOMPARE(db.readText(h, QStringLiteral("t")), QString());
+    db.MoveNext(h);
+    QVERIFY(db.IsEOF(h));
+    QVERIFY(!db.IsBOF(h));
+    db.CloseTable(h);
+    QVERIFY(env.fatalErrors().isEmpty());
+}
+
+void TestStorage::displayForms_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<qint64>("number");
+    QTest::newRow("whole") << "12"
+                           << "12" << qint64(12);
+    QTest::newRow("whole real") << "12.0"
+                                << "12" << qint64(12);
+    QTest::newRow("half") << "12.5"
+                          << "12.5" << qint64(12);
+    QTest::newRow("7.9 truncates") << "7.9"
+                                   << "7.9" << qint64(7);
+    QTest::newRow("negative truncates toward zero") << "-2.5"
+                                                    << "-2.5" << qint64(-2);
+    QTest::newRow("tenth") << "0.1"
+                           << "0.1" << qint64(0);
+    QTest::newRow("13 digits") << "1234567.891234567"
+                               << "1234567.891235" << qint64(1234567);
+}
+
+void TestStorage::displayForms()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(qint64, number);
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"), stored);
+    const int h = env.db().OpenTable(QStringLiteral("select * from 总数据库模块"));
+    QCOMPARE(env.db().readDisplay(h, QStringLiteral("产品库存")), shown);
+    QCOMPARE(env.db().readNumber(h, QStringLiteral("产品库存")), number);
+    env.db().CloseTable(h);
+}
+
+void TestStorage::dateTimeDisplay()
+{
+    auto shown = [](const char* text) {
+        return FieldValue::dateTime(QDateTime::fromString(QString::fromLatin1(text),
+                                                          QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+            .forDisplay();
+    };
+    QCOMPARE(shown("2018-03-05 00:00:00"), QStringLiteral("2018年3月5日"));
+    QCOMPARE(shown("2018-03-05 08:30:00"), QStringLiteral("2018年3月5日8时30分"));
+    QCOMPARE(shown("2018-03-05 08:30:05"), QStringLiteral("2018年3月5日8时30分5秒"));
+    QCOMPARE(shown("2018-03-05 08:00:00"), QStringLiteral("2018年3月5日8时"));
+    QCOMPARE(shown("2018-12-25 23:00:59"), QStringLiteral("2018年12月25日23时0分59秒"));
+}
+
+void TestStorage::readsOnEmptyResultsAndMissingColumns()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const int h = db.OpenTable(QStringLiteral("select * from 总数据库模块 where 入库单号=? "),
+                               {QStringLiteral("rk-none")});
+    QVERIFY(h);
+    QVERIFY(db.IsEOF(h));
+    QVERIFY(db.IsBOF(h));
+    QCOMPARE(db.readNumber(h, QStringLiteral("产品库存")), 0); // returns rely on this
+    QCOMPARE(db.readText(h, QStringLiteral("产品名称")), QString());
+    QCOMPARE(int(db.ReadColByName(h, QStringLiteral("产品库存")).kind()), int(FieldKind::Double));
+    // A missing column and handle 0 give an empty text; handle 0 is at its end and beginning.
+    QCOMPARE(int(db.ReadColByName(h, QStringLiteral("无此列")).kind()), int(FieldKind::Text));
+    QCOMPARE(db.readText(0, QStringLiteral("产品名称")), QString());
+    QVERIFY(db.IsEOF(0));
+    QVERIFY(db.IsBOF(0));
+    db.MoveNext(0);
+    db.CloseTable(h);
+    QVERIFY(env.fatalErrors().isEmpty());
+}
+
+void TestStorage::fatalErrorsForWrongKinds()
+{
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
+                 QStringLiteral("3"));
+    Database& db = env.db();
+    const int h = db.OpenTable(QStringLiteral("select * from 总数据库模块"));
+    db.readText(h, QStringLiteral("产品库存"));   // a number read as text
+    db.readNumber(h, QStringLiteral("产品名称")); // a text read as a number
+    db.readNumber(h, QStringLiteral("无此列"));   // the empty text of a missing column
+    QCOMPARE(env.fatalErrors(), QStringList({QStringLiteral("5:数据或数组类型不匹配"),
+                                             QStringLiteral("2:未得到所需要的数值型数据"),
+                                             QStringLiteral("2:未得到所需要的数值型数据")}));
+    db.CloseTable(h);
+}
+
+void TestStorage::fatalErrorText()
+{
+    QCOMPARE(
+        fatalDataErrorText(5, QStringLiteral("数据或数组类型不匹配")),
+        QStringLiteral("运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n"));
+}
+
+void TestStorage::recordSetTableHoldsThirty()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    QList<int> handles;
+    for (int i = 0; i < Database::kMaxRecordSets; ++i) {
+        const int h = db.OpenTable(QStringLiteral("select * from 用户登录模块"));
+        QVERIFY(h > 0);
+        QVERIFY(!handles.contains(h));
+        handles.append(h);
+    }
+    QCOMPARE(db.OpenTable(QStringLiteral("select * from 用户登录模块")), 0);
+    QCOMPARE(db.OpenTable(QString()), 0);
+    // Closing one frees its place; handle 0 closes all.
+    db.CloseTable(handles.at(4));
+    QCOMPARE(db.OpenTable(QStringLiteral("select * from 用户登录模块")), handles.at(4));
+    db.CloseTable(0);
+    QCOMPARE(db.openRecordSetCount(), 0);
+    QVERIFY(db.OpenTable(QStringLiteral("select * from 用户登录模块")) > 0);
+}
+
+void TestStorage::rollbackUndoesBothStatements()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
+                 QStringLiteral("10"));
+    QVERIFY(db.BeginTrans());
+    QVERIFY(!db.BeginTrans()); // no nesting
+    QVERIFY(db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
+                          {QStringLiteral("7"), QStringLiteral("rk1")}));
+    QVERIFY(db.ExecuteSql(
+        QStringLiteral("insert into 出库管理模块(出库单号,入库单号,出库数量)values(?,?,?)"),
+        {QStringLiteral("ck1"), QStringLiteral("rk1"), QStringLiteral("3")}));
+    db.RollbackTrans();
+    QCOMPARE(env.value(QStringLiteral("select 产品库存 from 总数据库模块")), QStringLiteral("10"));
+    QCOMPARE(env.count(QStringLiteral("出库管理模块")), 0);
+
+    {
+        Transaction transaction(db, TransactionMode::Immediate);
+        QVERIFY(transaction.isActive());
+        QVERIFY(db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? "),
+                              {QStringLiteral("1")}));
+    } // not committed: rolled back
+    QCOMPARE(env.value(QStringLiteral("select 产品库存 from 总数据库模块")), QStringLiteral("10"));
+
+    {
+        Transaction transaction(db);
+        QVERIFY(db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? "),
+                              {QStringLiteral("2")}));
+        QVERIFY(transaction.commit());
+    }
+    QCOMPARE(env.value(QStringLiteral("select 产品库存 from 总数据库模块")), QStringLiteral("2"));
+}
+
+void TestStorage::accessDeleteForm()
+{
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
+                 QStringLiteral("1"));
+    env.addStock(QStringLiteral("rk2"), QStringLiteral("B"), QStringLiteral("乙"),
+                 QStringLiteral("1"));
+    QCOMPARE(
+        Database::adaptStatement(QStringLiteral("delete * from 总数据库模块 where 入库单号='x'")),
+        QStringLiteral("delete from 总数据库模块 where 入库单号='x'"));
+    QCOMPARE(Database::adaptStatement(QStringLiteral("DELETE *FROM t")),
+             QStringLiteral("DELETE FROM t"));
+    QCOMPARE(env.db().ExecuteSql(QStringLiteral("delete * from 总数据库模块 where 入库单号=? "),
+                                 {QStringLiteral("rk1")}),
+             1);
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 1);
+    QCOMPARE(env.db().ExecuteSql(QStringLiteral("delete * from 总数据库模块")), 1);
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 0);
+}
+
+void TestStorage::squareBrackets()
+{
+    QCOMPARE(Database::adaptStatement(QStringLiteral("select [a b] from [t] where x='[y]'")),
+             QStringLiteral("select \"a b\" from \"t\" where x='[y]'"));
+    QCOMPARE(Database::adaptStatement(QStringLiteral("select 'it''s [x]' || [[")),
+             QStringLiteral("select 'it''s [x]' || ["));
+    TestEnvironment env;
+    QVERIFY(env.db().ExecuteSql(
+        QStringLiteral("insert into [总数据库模块]([入库单号],[产品库存])values(?,?)"),
+        {QStringLiteral("rk[1]"), QStringLiteral("4")}));
+    QCOMPARE(env.value(QStringLiteral("select 入库单号 from 总数据库模块")),
+             QStringLiteral("rk[1]"));
+}
+
+void TestStorage::boundValuesKeepQuotes()
+{
+    TestEnvironment env;
+    const QString name = QStringLiteral("O'Brien \"大\" 螺丝");
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("ID'1"), name, QStringLiteral("1"));
+    env.addStock(QStringLiteral("rk2"), QStringLiteral("ID2"), QStringLiteral("其他"),
+                 QStringLiteral("1"));
+    QCOMPARE(env.value(QStringLiteral("select 产品名称 from 总数据库模块 where 产品名称 like ? "),
+                       {QStringLiteral("%'Brien%")}),
+             name);
+    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品ID=? "),
+                       {QStringLiteral("' or '1'='1")}),
+             QStringLiteral("0"));
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 2);
+}
+
+void TestStorage::nonTextArgumentsAreSkipped()
+{
+    TestEnvironment env;
+    QVERIFY(env.db().ExecuteSql(
+        QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品名称)values(?,?,?)"),
+        {QStringLiteral("rk1"), QVariant(42), QStringLiteral("third")}));
+    // The third argument became parameter 2; parameter 3 stayed unbound (NULL).
+    QCOMPARE(env.value(QStringLiteral("select 产品ID from 总数据库模块")), QStringLiteral("third"));
+    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品名称 is null")),
+             QStringLiteral("1"));
+}
+
+void TestStorage::emptyTextParameter()
+{
+    TestEnvironment env;
+    QVERIFY(env.db().ExecuteSql(
+        QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品库存)values(?,?,?)"),
+        {QStringLiteral("rk1"), QString(), QStringLiteral("3")}));
+    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品ID = ''")),
+             QStringLiteral("1"));
+    QCOMPARE(env.db().ExecuteSql(QString()), 0);
+}
+
+void TestStorage::numberColumnsRefuseText()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const QString insert = QStringLiteral(
+        "insert into "
+        "总数据库模块(入库单号,产品ID,产品名称,产品库存,产品单位,备注)values(?,?,?,?,?,?)");
+    QCOMPARE(
+        db.ExecuteSql(insert, {QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
+                               QStringLiteral("2abc"), QStringLiteral("个"), QString()}),
+        0);
+    QCOMPARE(
+        db.ExecuteSql(insert, {QStringLiteral("rk2"), QStringLiteral("A"), QStringLiteral("甲"),
+                               QString(), QStringLiteral("个"), QString()}),
+        0);
+    QCOMPARE(
+        db.ExecuteSql(insert, {QStringLiteral("rk3"), QStringLiteral("A"), QStringLiteral("甲"),
+                               QStringLiteral("7.5"), QStringLiteral("个"), QString()}),
+        1);
+    QCOMPARE(db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
+                           {QStringLiteral("x"), QStringLiteral("rk3")}),
+             0);
+    QCOMPARE(env.value(QStringLiteral("select 产品库存 from 总数据库模块")), QStringLiteral("7.5"));
+    QCOMPARE(db.ExecuteSql(QStringLiteral("insert into 借用管理模块(借用单号,借用数量)values(?,?)"),
+                           {QStringLiteral("jy1"), QStringLiteral("2abc")}),
+             0);
+}
+
+void TestStorage::documentNumbersAreUnique()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const QList<QPair<const char*, const char*>> keys = {
+        {"总数据库模块", "入库单号"}, {"入库管理模块", "入库单号"}, {"出库管理模块", "出库单号"},
+        {"销售管理模块", "销售单号"}, {"退货管理模块", "退货单号"}, {"借用管理模块", "借用单号"},
+        {"归还管理模块", "归还单号"}, {"问题处理模块", "问题单号"}};
+    for (const auto& [table, column] : keys) {
+        const QString insert = QStringLiteral("insert into %1(%2)values(?)")
+                                   .arg(QString::fromUtf8(table), QString::fromUtf8(column));
+        QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("x201835972")}), 1);
+        QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("x201835972")}), 0);
+    }
+}
+
+void TestStorage::userNamesCompareWithoutCase()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const QString insert = QStringLiteral("insert into 用户登录模块(用户名,密码)values(?,?)");
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("ADMIN"), QStringLiteral("x")}), 0);
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("zhang"), QStringLiteral("x")}), 1);
+    QCOMPARE(
+        env.value(QStringLiteral("select 用户名 from 用户登录模块 where 用户名=? and 密码=? "),
+                  {QStringLiteral("Admin"), QStringLiteral("21232f297a57a5a743894a0e4a801fc3")}),
+        QStringLiteral("admin"));
+}
+
+void TestStorage::newSaleReadsZeroReturnedAndEmptyRemark()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    QVERIFY(db.ExecuteSql(
+        QStringLiteral(
+            "insert into 销售管理模块(销售单号,入库单号,产品ID,产品名称,销售数量,产品单位,"
+            "销售单价,销售时间,销售人员)values(?,?,?,?,?,?,?,?,?)"),
+        {QStringLiteral("xs1"), QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
+         QStringLiteral("3"), QStringLiteral("个"), QString(), QStringLiteral("2018-3-5"),
+         QStringLiteral("admin")}));
+    QVERIFY(db.ExecuteSql(QStringLiteral("insert into 借用管理模块(借用单号,借用数量)values(?,?)"),
+                          {QStringLiteral("jy1"), QStringLiteral("2")}));
+    int h = db.OpenTable(QStringLiteral("select * from 销售管理模块"));
+    QCOMPARE(db.readNumber(h, QStringLiteral("退货记录")), 0);
+    QCOMPARE(db.readNumber(h, QStringLiteral("销售数量")), 3);
+    QCOMPARE(db.readText(h, QStringLiteral("备注")), QString());
+    QCOMPARE(db.readText(h, QStringLiteral("销售单价")), QString());
+    db.CloseTable(h);
+    h = db.OpenTable(QStringLiteral("select * from 借用管理模块"));
+    QCOMPARE(db.readNumber(h, QStringLiteral("归还记录")), 0);
+    db.CloseTable(h);
+    QVERIFY(env.fatalErrors().isEmpty());
+}
+
+void TestStorage::failingQueriesReadAsEmpty()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const int h = db.OpenTable(QStringLiteral("select * from 不存在模块"));
+    QCOMPARE(h, 0);
+    int rows = 0;
+    while (!db.IsEOF(h)) {
+        ++rows;
+        db.MoveNext(h);
+    }
+    QCOMPARE(rows, 0);
+    QCOMPARE(db.ExecuteSql(QStringLiteral("update 不存在模块 set a=1")), 0);
+    QVERIFY(!db.lastError().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestStorage)
+#include "test_storage.moc"
