@@ -15,7 +15,8 @@ QString timestampDigits(const QDateTime& time);
 // Makes document numbers: a prefix ("rk", "xs", "ck", "jy", "th", "gh", "wt") followed by the
 // timestamp digits of one reading of the clock. A number is never handed out twice for a prefix:
 // when the clock still gives the digits last made for that prefix, it waits for the next second.
-class DocumentNumbers : public QObject {
+class DocumentNumbers : public QObject
+{
     Q_OBJECT
 public:
     explicit DocumentNumbers(Clock& clock, QObject* parent = nullptr);

@@ -1,0 +1,149 @@
+#include "movements/movementrules.h"
+
+#include "app/clock.h"
+#include "app/context.h"
+#include "storage/database.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+QString dateText(const QDate& date)
+{
+    return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+QString todayText(AppContext& context)
+{
+    return dateText(context.clock().now().date());
+}
+
+namespace
+{
+
+// Full-width digits, signs and points as their ASCII counterparts; 0 for anything else that is
+// not ASCII (it cannot continue a number).
+char asciiOf(QChar character)
+{
+    const char16_t code = character.unicode();
+    if (code >= 0xFF10 && code <= 0xFF19)
+        return char('0' + (code - 0xFF10));
+    switch (code) {
+    case 0xFF0B:
+        return '+';
+    case 0xFF0D:
+        return '-';
+    case 0xFF0E:
+        return '.';
+    default:
+        return code < 0x80 ? char(code) : '\0';
+    }
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whether a number that a double cannot hold is too small (rather than too large): the decimal
+// magnitude of its first significant digit, with the exponent, is negative.
+bool isTinyNumber(const std::string& token)
+{
+    const std::size_t point = std::min({token.find('.'), token.find_first_of("eE"), token.size()});
+    const std::size_t first = token.find_first_of("123456789");
+    long magnitude = 0;
+    if (first != std::string::npos && first < point)
+        magnitude = long(point - first) - 1;
+    else if (first != std::string::npos)
+        magnitude = -long(first - point);
+    const std::size_t e = token.find_first_of("eE");
+    if (e != std::string::npos) {
+        long exponent = 0;
+        const char* begin = token.data() + e + 1;
+        if (*begin == '+')
+            ++begin;
+        if (std::from_chars(begin, token.data() + token.size(), exponent).ec != std::errc())
+            exponent = *begin == '-' ? -100000 : 100000;
+        magnitude += exponent;
+    }
+    return magnitude < 0;
+}
+
+} // namespace
+
+double leadingNumber(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start).isSpace())
+        ++start;
+
+    // The longest prefix that reads as a number: sign, digits, point, digits, exponent.
+    std::string number;
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const char c = asciiOf(text.at(i));
+        if (c == '\0')
+            break;
+        number.push_back(c);
+    }
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < number.size() && (number[pos] == '+' || number[pos] == '-')) {
+        negative = number[pos] == '-';
+        ++pos;
+    }
+    const std::size_t mantissa = pos;
+    std::size_t digits = 0;
+    while (pos < number.size() && isDigit(number[pos])) {
+        ++pos;
+        ++digits;
+    }
+    if (pos < number.size() && number[pos] == '.') {
+        ++pos;
+        while (pos < number.size() && isDigit(number[pos])) {
+            ++pos;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0.0;
+    if (pos < number.size() && (number[pos] == 'e' || number[pos] == 'E')) {
+        std::size_t exponent = pos + 1;
+        if (exponent < number.size() && (number[exponent] == '+' || number[exponent] == '-'))
+            ++exponent;
+        if (exponent < number.size() && isDigit(number[exponent])) {
+            while (exponent < number.size() && isDigit(number[exponent]))
+                ++exponent;
+            pos = exponent;
+        }
+    }
+    // from_chars takes no "+" and ignores the locale, which a decimal point must not depend on.
+    const std::string token = number.substr(mantissa, pos - mantissa);
+    double value = 0.0;
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (result.ec == std::errc::result_out_of_range)
+        value = isTinyNumber(token) ? 0.0 : HUGE_VAL; // as strtod reads it
+    return negative ? -value : value;
+}
+
+bool isAcceptedQuantity(double quantity)
+{
+    return !(quantity - 1.0 < -kQuantityTolerance);
+}
+
+QStringList splitUnits(const QString& units)
+{
+    if (units.isEmpty())
+        return {};
+    return units.split(QLatin1Char(','));
+}
+
+QStringList loadDefaultUnits(Database& db)
+{
+    const int handle = db.OpenTable(QStringLiteral("select * from 系统信息管理模块"));
+    if (handle == 0)
+        return {};
+    const QString units = db.readText(handle, QStringLiteral("默认单位"));
+    db.CloseTable(handle);
+    return splitUnits(units);
+}

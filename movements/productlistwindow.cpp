@@ -1,0 +1,77 @@
+#include "movements/productlistwindow.h"
+
+#include "app/context.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+ProductListWindow::ProductListWindow(AppContext& context, const QString& title, int outerHeight,
+                                     const QString& findButtonName, const QString& listName)
+    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+    placeWindow(this, 50, 50, 737, outerHeight);
+
+    mSearchBox = addEdit(QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
+    addLabel(QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"), QRect(40, 8, 80, 28),
+             mSearchBox);
+    mFindButton = addButton(findButtonName, QStringLiteral("查找"), QRect(296, 8, 72, 28));
+    mScanButton =
+        addButton(QStringLiteral("按钮_扫描"), QStringLiteral("点此扫描"), QRect(408, 8, 72, 28));
+
+    mList = new ReportList(this);
+    mList->setObjectName(listName);
+    mList->setGeometry(16, 48, 700, 367);
+    mList->setColumns(productListColumns());
+
+    connect(mFindButton, &QPushButton::clicked, this, &ProductListWindow::search);
+    connect(mScanButton, &QPushButton::clicked, this,
+            [this] { scanIntoProductList(mContext, mList, this); });
+    connect(mList, &ReportList::currentRowChanged, this,
+            [this](int row) { mSelected.takeFrom(mList, row); });
+
+    fillProductList(mContext.数据库(), mList);
+}
+
+QLabel* ProductListWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
+                                    QWidget* buddy)
+{
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit* ProductListWindow::addEdit(const QString& name, const QRect& rect, const QString& text)
+{
+    auto* edit = new QLineEdit(text, this);
+    edit->setObjectName(name);
+    edit->setGeometry(rect);
+    return edit;
+}
+
+QPushButton* ProductListWindow::addButton(const QString& name, const QString& caption,
+                                          const QRect& rect)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void ProductListWindow::search()
+{
+    searchProductList(mContext.数据库(), mList, mSearchBox->text());
+}
+
+void ProductListWindow::tell(const QString& text, const QString& title)
+{
+    mContext.dialogs().message(this, text, title);
+}

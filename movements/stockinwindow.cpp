@@ -1,0 +1,166 @@
+#include "movements/stockinwindow.h"
+
+#include "app/context.h"
+#include "movements/documentnumbers.h"
+#include "movements/movementrules.h"
+#include "storage/database.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+#include "ui/keyboard.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+StockInWindow::StockInWindow(AppContext& context)
+    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("入库信息管理"));
+    placeWindow(this, 50, 50, 259, 295);
+
+    mId = addEdit(QStringLiteral("编辑框_ID"), QRect(106, 22, 109, 21));
+    mId->setEnabled(false);
+    mName = addEdit(QStringLiteral("编辑框_名称"), QRect(106, 51, 109, 21));
+    mQuantity = addEdit(QStringLiteral("编辑框_数量"), QRect(106, 81, 109, 21));
+    installIntegerFilter(mQuantity);
+    mUnit = new QComboBox(this);
+    mUnit->setObjectName(QStringLiteral("组合框_单位"));
+    mUnit->setGeometry(106, 111, 109, 21);
+    mUnit->setEditable(true);
+    // Enter moves on to the remark; it must not add the typed unit to the list.
+    mUnit->setInsertPolicy(QComboBox::NoInsert);
+    mRemark = addEdit(QStringLiteral("编辑框_备注"), QRect(106, 141, 109, 60));
+    mRemark->setText(QStringLiteral("无"));
+    mRemark->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a tall box: the text starts at its top
+
+    addLabel(QStringLiteral("透明标签1"), QStringLiteral("产 品 ID"), QRect(35, 22, 54, 18), mId);
+    addLabel(QStringLiteral("透明标签2"), QStringLiteral("产品名称"), QRect(35, 51, 54, 18), mName);
+    addLabel(QStringLiteral("透明标签3"), QStringLiteral("入库数量"), QRect(35, 81, 54, 18),
+             mQuantity);
+    addLabel(QStringLiteral("透明标签4"), QStringLiteral("产品单位"), QRect(35, 111, 54, 18),
+             mUnit);
+    addLabel(QStringLiteral("透明标签6"), QStringLiteral("备    注"), QRect(35, 159, 54, 18),
+             mRemark);
+
+    auto* addButton = new QPushButton(QStringLiteral("添加"), this);
+    addButton->setObjectName(QStringLiteral("按钮_添加"));
+    addButton->setGeometry(29, 218, 79, 26);
+    addButton->setAutoDefault(false);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("按钮_取消"));
+    cancelButton->setGeometry(141, 218, 79, 26);
+    cancelButton->setAutoDefault(false);
+
+    onEnterFocus(mName, mQuantity);
+    onEnterFocus(mQuantity, mUnit);
+    onEnterFocus(mUnit, mRemark);
+    onEnterFocus(mRemark, addButton);
+    onEnter(addButton, [this] { add(); });
+    connect(addButton, &QPushButton::clicked, this, &StockInWindow::add);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+QLabel* StockInWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
+                                QWidget* buddy)
+{
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit* StockInWindow::addEdit(const QString& name, const QRect& rect)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    edit->setGeometry(rect);
+    return edit;
+}
+
+bool StockInWindow::start()
+{
+    const bool shown = scan();
+    if (shown) {
+        mUnit->addItems(loadDefaultUnits(mContext.数据库()));
+        mUnit->setCurrentIndex(0);
+    }
+    return shown;
+}
+
+bool StockInWindow::scan()
+{
+    mStockInNumber = DocumentNumbers::of(mContext).make(QStringLiteral("rk"));
+    const QString prompt = QStringLiteral("请扫描条形码或手动输入产品ID\r\n"
+                                          "***产品ID为必填内容***\r\n"
+                                          "产品ID为以后查找货物的重要条件");
+    const std::optional<QString> code = mContext.dialogs().input(
+        mContext.mainWindow(), prompt, QStringLiteral("扫描窗口"), QString(), InputMode::Text);
+    // Not trimmed: a code of blanks is a code.
+    if (!code || code->isEmpty()) {
+        close();
+        return false;
+    }
+    show();
+    mName->setFocus();
+    mId->setText(*code);
+    return true;
+}
+
+void StockInWindow::add()
+{
+    if (mName->text().isEmpty()) {
+        mContext.dialogs().message(this, QStringLiteral("产品名称不能为空"));
+        return;
+    }
+    if (!isAcceptedQuantity(leadingNumber(mQuantity->text()))) {
+        mContext.dialogs().message(this, QStringLiteral("产品数量输入错误"));
+        return;
+    }
+
+    Database& db = mContext.数据库();
+    const QString quantity = mQuantity->text();
+    const QString unit = mUnit->currentText();
+    // The stock-in document and its new stock lot: both rows or neither.
+    Transaction transaction(db);
+    const bool stored =
+        transaction.isActive() &&
+        db.ExecuteSql(QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,"
+                                     "产品单位,入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)"),
+                      {mStockInNumber, mId->text(), mName->text(), quantity, unit,
+                       todayText(mContext), mContext.sessionUser(), mRemark->text()}) &&
+        db.ExecuteSql(
+            QStringLiteral("insert  into 总数据库模块(入库单号,产品ID,产品名称,产品库存,"
+                           "产品单位,备注)values(?,?,?,?,?,?)"),
+            {mStockInNumber, mId->text(), mName->text(), quantity, unit, mRemark->text()}) &&
+        transaction.commit();
+    if (!stored) {
+        transaction.rollback();
+        mContext.dialogs().message(this, QStringLiteral("产品入库失败"), QStringLiteral("提示"));
+        return;
+    }
+
+    mContext.refreshMainWindow();
+    const MessageAnswer answer = mContext.dialogs().message(
+        this, QStringLiteral("产品入库成功是否继续添加"), QStringLiteral("提示"), MessageIcon::None,
+        MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes) {
+        clearForm();
+        scan();
+    } else {
+        close();
+    }
+}
+
+void StockInWindow::clearForm()
+{
+    mId->clear();
+    mName->clear();
+    mQuantity->clear();
+    mRemark->clear();
+    mUnit->setCurrentIndex(0);
+    hide();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class AppContext;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// 入库信息管理: takes goods in as a new stock lot. The window stays hidden until the scan box
+// gives a product ID; after each stock-in the operator may go on with the next scan.
+class StockInWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit StockInWindow(AppContext& context);
+
+    // The opening: the scan box, then the default units. False when the scan was cancelled or
+    // empty and the window has closed.
+    bool start();
+
+private:
+    // Makes a new stock-in number and asks for the product ID; shows the window for a non-empty
+    // text, closes it otherwise. Returns whether the window is shown.
+    bool scan();
+    void add();
+    void clearForm();
+    QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect,
+                     QWidget* buddy);
+    QLineEdit* addEdit(const QString& name, const QRect& rect);
+
+    AppContext& mContext;
+    QLineEdit* mId = nullptr;
+    QLineEdit* mName = nullptr;
+    QLineEdit* mQuantity = nullptr;
+    QComboBox* mUnit = nullptr;
+    QLineEdit* mRemark = nullptr;
+    QString mStockInNumber;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "returns/returnswindow.h"
+
+// "退货管理": takes back sold goods into stock or books them as problem goods.
+class SalesReturnsWindow : public ReturnsWindow
+{
+    Q_OBJECT
+public:
+    explicit SalesReturnsWindow(AppContext& context);
+};
