@@ -3,7 +3,8 @@
 #include <QDateTime>
 
 // The local clock that document numbers and date texts read. Tests use a FixedClock.
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
@@ -11,13 +12,15 @@ public:
     virtual void wait(int milliseconds) = 0;
 };
 
-class SystemClock : public Clock {
+class SystemClock : public Clock
+{
 public:
     QDateTime now() const override;
     void wait(int milliseconds) override;
 };
 
-class FixedClock : public Clock {
+class FixedClock : public Clock
+{
 public:
     explicit FixedClock(const QDateTime& time) : mTime(time) {}
     QDateTime now() const override { return mTime; }

@@ -12,11 +12,11 @@ class Clock;
 class Database;
 class DialogService;
 
-
 // What every window shares: the one database connection, the login state and the permission
 // rule, the clock, the dialog service, and the main window's refresh. Windows reach each other
 // only through here.
-class AppContext : public QObject {
+class AppContext : public QObject
+{
     Q_OBJECT
 public:
     // The program directory holds datalx.mdb and the folder 数据库备份.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QListWidget>
+
+// The strip of command icons along the top of the main window: large icons in one row, left to
+// right, fixed in place. It reports each single click of the left mouse button once the click
+// has updated the selection; a click beside the items leaves nothing selected.
+class IconStrip : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit IconStrip(QWidget* parent = nullptr);
+
+    // The zero-based position of the selected item, -1 when none.
+    int selectedPosition() const;
+
+signals:
+    void leftClicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Set by the second press of a double click, so that its release starts nothing.
+    bool mInDoubleClick = false;
+};

@@ -1,0 +1,102 @@
+#include "app/loginwindow.h"
+
+#include "app/context.h"
+#include "app/login.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+#include "ui/keyboard.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+LoginWindow::LoginWindow(AppContext& context)
+    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("用户登录"));
+    placeWindow(this, 50, 50, 341, 227);
+
+    const auto makeLabel = [this](const QString& name, const QString& text, int top) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        label->setGeometry(58, top, 54, 20);
+        return label;
+    };
+    const auto makeBox = [this](const QString& name, int top) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(name);
+        box->setGeometry(132, top, 120, 20);
+        return box;
+    };
+    QLabel* userLabel = makeLabel(QStringLiteral("透明标签1"), QStringLiteral("用户名"), 56);
+    mUserBox = makeBox(QStringLiteral("编辑框_用户名"), 56);
+    QLabel* passwordLabel = makeLabel(QStringLiteral("透明标签2"), QStringLiteral("密  码"), 98);
+    mPasswordBox = makeBox(QStringLiteral("编辑框_密码"), 98);
+    mPasswordBox->setEchoMode(QLineEdit::Password);
+    userLabel->setBuddy(mUserBox);
+    passwordLabel->setBuddy(mPasswordBox);
+
+    const auto makeButton = [this](const QString& name, const QString& text, int left) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(name);
+        button->setGeometry(left, 144, 64, 26);
+        return button;
+    };
+    QPushButton* logInButton = makeButton(QStringLiteral("按钮_登录"), QStringLiteral("登录"), 45);
+    QPushButton* settingsButton =
+        makeButton(QStringLiteral("按钮_用户设置"), QStringLiteral("用户设置"), 133);
+    QPushButton* logOutButton =
+        makeButton(QStringLiteral("按钮_注销"), QStringLiteral("注销"), 221);
+    connect(logInButton, &QPushButton::clicked, this, &LoginWindow::logIn);
+    connect(settingsButton, &QPushButton::clicked, this, &LoginWindow::openUserSettings);
+    connect(logOutButton, &QPushButton::clicked, this, &LoginWindow::logOut);
+
+    onEnterFocus(mUserBox, mPasswordBox);
+    onEnter(mPasswordBox, [this] { logIn(); });
+    mUserBox->setFocus();
+}
+
+void LoginWindow::logIn()
+{
+    const QString user = mUserBox->text();
+    const QString password = mPasswordBox->text();
+    const QString title = QStringLiteral("提示");
+    const LoginRefusal refusal = checkLoginInput(user, password);
+    if (refusal != LoginRefusal::None) {
+        mContext.dialogs().message(this, loginRefusalText(refusal), title,
+                                   MessageIcon::Information);
+        if (refusal == LoginRefusal::NameEmpty)
+            mUserBox->setFocus();
+        else if (refusal == LoginRefusal::PasswordEmpty)
+            mPasswordBox->setFocus();
+        return;
+    }
+    if (!accountMatches(mContext.数据库(), user, password)) {
+        mContext.dialogs().message(this, QStringLiteral("用户名或密码不正确"), title,
+                                   MessageIcon::Information);
+        return;
+    }
+    mContext.dialogs().message(this, QStringLiteral("登录成功"), title, MessageIcon::Information);
+    mContext.setSessionUser(user);
+    mContext.refreshMainWindow();
+    mContext.reopenDatabase();
+    close();
+}
+
+void LoginWindow::logOut()
+{
+    mContext.setSessionUser(QString());
+    if (QWidget* mainWindow = mContext.mainWindow())
+        mainWindow->setWindowTitle(kLoggedOutTitle);
+}
+
+void LoginWindow::openUserSettings()
+{
+    if (!mContext.isAdministrator()) {
+        mContext.dialogs().message(
+            this, QStringLiteral("为保证数据库安全，必须管理员登录后方可操作！！！"));
+        return;
+    }
+    // The account window arrives with account management.
+}

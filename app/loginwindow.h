@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class AppContext;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The login window "用户登录": logs an operator in or out and leads the administrator to the
+// account settings.
+class LoginWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LoginWindow(AppContext& context);
+
+    void logIn();
+    void logOut();
+    void openUserSettings();
+
+private:
+    AppContext& mContext;
+    QLineEdit* mUserBox = nullptr;
+    QLineEdit* mPasswordBox = nullptr;
+};
+
+// The main window's caption once nobody is logged in any more.
+inline const QString kLoggedOutTitle = QStringLiteral("商品仓库管理系统定制版");

@@ -1,0 +1,352 @@
+#include "app/mainwindow.h"
+
+#include "app/aboutwindow.h"
+#include "app/context.h"
+#include "app/iconstrip.h"
+#include "app/loginwindow.h"
+#include "movements/windows.h"
+#include "returns/windows.h"
+#include "storage/database.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+#include "ui/reportlist.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidgetItem>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <array>
+#include <vector>
+
+// The icons are compiled into this library; a static library needs its resources named once.
+static void loadIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace
+{
+
+const QString kTitleBeforeUser = QStringLiteral("  - 登录用户 : ");
+const QString kStockQuery = QStringLiteral("select * from 总数据库模块");
+const QString kDatabaseUser = QStringLiteral("admin");
+const QString kDatabasePassword = QStringLiteral("Korb4719qe");
+const QString kInfoTitle = QStringLiteral("提示");
+const QString kPleaseLogIn = QStringLiteral("请登录后操作");
+
+// The icon strip, in the order of its positions.
+struct StripEntry {
+    const char* caption;
+    const char* icon;
+};
+constexpr std::array<StripEntry, 9> kStrip = {{
+    {"管理员登录", ":/icons/login.svg"},
+    {"详细信息", ":/icons/details.svg"},
+    {"入库管理", ":/icons/stockin.svg"},
+    {"出库管理", ":/icons/stockout.svg"},
+    {"销售管理", ":/icons/sales.svg"},
+    {"退货管理", ":/icons/salesreturn.svg"},
+    {"借用管理", ":/icons/borrowing.svg"},
+    {"归还管理", ":/icons/loanreturn.svg"},
+    {"问题产品", ":/icons/problem.svg"},
+}};
+
+enum StripPosition { Login = 0, Details = 1, FirstWorkingWindow = 2 };
+
+// The working windows of positions 2 to 8, opened for a logged-in operator. The record details
+// window of position 1 arrives with record administration; until then it opens nothing.
+using WindowOpener = QWidget* (*)(AppContext&);
+const std::array<WindowOpener, 9> kWindowOpeners = {
+    nullptr, // 管理员登录: the login window, opened without a check
+    nullptr, // 详细信息: the record details window (administrator only)
+    openStockInWindow,
+    openStockOutWindow,
+    openSalesWindow,
+    openSalesReturnsWindow,
+    openBorrowingWindow,
+    openLoanReturnsWindow,
+    openProblemGoodsWindow,
+};
+
+} // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), mContext(context)
+{
+    loadIconResources();
+    setObjectName(QStringLiteral("主窗口"));
+    setWindowTitle(kProgramTitle);
+    buildMenu();
+    buildControls();
+    placeWindow(this, 50, 50, 830, 588);
+
+    mContext.setMainWindow(this);
+    mContext.setMainWindowHooks([this] { refreshTitleAndStock(); }, [this] { openDatabase(); });
+    openDatabase();
+}
+
+MainWindow::~MainWindow()
+{
+    mContext.setMainWindowHooks({}, {});
+    mContext.数据库().CloseDatabase();
+}
+
+void MainWindow::buildMenu()
+{
+    QMenu* program = menuBar()->addMenu(QStringLiteral("程序"));
+    program->setObjectName(QStringLiteral("菜单_程序"));
+    const auto addItem = [this](QMenu* menu, const QString& text, void (MainWindow::*slot)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QStringLiteral("菜单_") + text);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    addItem(program, QStringLiteral("备份数据库"), &MainWindow::backupDatabase);
+    addItem(program, QStringLiteral("恢复数据库"), &MainWindow::restoreDatabase);
+    program->addSeparator();
+    addItem(program, QStringLiteral("清空数据库"), &MainWindow::clearDatabase);
+    program->addSeparator();
+    addItem(program, QStringLiteral("退出"), &MainWindow::quitProgram);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("菜单_帮助"));
+    QAction* about = help->addAction(QStringLiteral("关于"));
+    about->setObjectName(QStringLiteral("菜单_关于"));
+    connect(about, &QAction::triggered, this, [this] { openAboutWindow(); });
+}
+
+void MainWindow::buildControls()
+{
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    mIcons = new IconStrip(client);
+    mIcons->setObjectName(QStringLiteral("菜单项"));
+    mIcons->setGeometry(0, 0, 984, 70);
+    mIcons->setFrameShape(QFrame::NoFrame);
+    mIcons->setSpacing(0);
+    mIcons->setGridSize(QSize(88, 68));
+    for (const StripEntry& entry : kStrip) {
+        auto* item = new QListWidgetItem(QIcon(QString::fromLatin1(entry.icon)),
+                                         QString::fromUtf8(entry.caption), mIcons);
+        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    connect(mIcons, &IconStrip::leftClicked, this,
+            [this] { openWindowAt(mIcons->selectedPosition()); });
+
+    mStockList = new ReportList(client);
+    mStockList->setObjectName(QStringLiteral("超级列表框主"));
+    mStockList->setGeometry(8, 83, 704, 415);
+    mStockList->setColumns({
+        {QStringLiteral("序号"), 50},
+        {QStringLiteral("入库单号"), 123},
+        {QStringLiteral("产品ID"), 123},
+        {QStringLiteral("产品名称"), 123},
+        {QStringLiteral("产品库存"), 80},
+        {QStringLiteral("产品单位"), 80},
+        {QStringLiteral("备注"), 120},
+    });
+
+    const auto makeButton = [client](const QString& name, const QString& text, int top) {
+        auto* button = new QPushButton(text, client);
+        button->setObjectName(name);
+        button->setGeometry(724, top, 88, 24);
+        return button;
+    };
+    mRefreshButton = makeButton(QStringLiteral("按钮_刷新"), QStringLiteral("刷新数据"), 118);
+    mDeleteButton = makeButton(QStringLiteral("按钮_删除"), QStringLiteral("删除产品"), 164);
+    mPrintButton = makeButton(QStringLiteral("按钮_打印"), QStringLiteral("打印总数据"), 208);
+    // Deleting is for the administrator; nobody is logged in yet.
+    mDeleteButton->setEnabled(false);
+    connect(mRefreshButton, &QPushButton::clicked, this, &MainWindow::refreshClicked);
+    connect(mDeleteButton, &QPushButton::clicked, this, &MainWindow::deleteProduct);
+    connect(mPrintButton, &QPushButton::clicked, this, &MainWindow::printClicked);
+
+    mFeedbackLink = new QLabel(client);
+    mFeedbackLink->setObjectName(QStringLiteral("超级链接框1"));
+    mFeedbackLink->setGeometry(693, 504, 136, 24);
+    mFeedbackLink->setText(QStringLiteral("<a href=\"%1\">投诉问题 给我留言</a>")
+                               .arg(kFeedbackAddress.toHtmlEscaped()));
+    mFeedbackLink->setTextFormat(Qt::RichText);
+    mFeedbackLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    mFeedbackLink->setOpenExternalLinks(true);
+}
+
+void MainWindow::openDatabase()
+{
+    if (!mContext.数据库().NewOpenDatabase(mContext.databasePath(), kDatabaseUser,
+                                           kDatabasePassword)) {
+        mContext.dialogs().message(this, QStringLiteral("打开数据库失败"), kInfoTitle,
+                                   MessageIcon::Information);
+        return;
+    }
+    mDeleteButton->setEnabled(mContext.isAdministrator());
+}
+
+void MainWindow::refreshTitleAndStock()
+{
+    setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
+    mStockList->clear();
+    fillStockList();
+}
+
+void MainWindow::fillStockList()
+{
+    Database& db = mContext.数据库();
+    const int handle = db.OpenTable(kStockQuery);
+    if (handle == 0)
+        return;
+    std::vector<QStringList> rows;
+    for (int number = 1; !db.IsEOF(handle); ++number, db.MoveNext(handle)) {
+        rows.push_back({
+            QString::number(number),
+            db.readText(handle, QStringLiteral("入库单号")),
+            db.readText(handle, QStringLiteral("产品ID")),
+            db.readText(handle, QStringLiteral("产品名称")),
+            db.readDisplay(handle, QStringLiteral("产品库存")),
+            db.readText(handle, QStringLiteral("产品单位")),
+            db.readText(handle, QStringLiteral("备注")),
+        });
+    }
+    db.CloseTable(handle);
+    mStockList->appendRows(std::move(rows));
+}
+
+void MainWindow::openWindowAt(int position)
+{
+    if (position == Login) {
+        openLoginWindow();
+        return;
+    }
+    if (position == Details) {
+        if (!mContext.isAdministrator()) {
+            mContext.dialogs().message(this, QStringLiteral("此功能仅管理员可用"));
+            return;
+        }
+        if (WindowOpener open = kWindowOpeners[Details])
+            open(mContext);
+        return;
+    }
+    if (!mContext.isLoggedIn()) {
+        mContext.dialogs().message(this, QStringLiteral("为保证使用者信息安全，请登录后操作"));
+        openLoginWindow();
+        return;
+    }
+    if (position >= FirstWorkingWindow && position < int(kWindowOpeners.size())) {
+        if (WindowOpener open = kWindowOpeners[std::size_t(position)])
+            open(mContext);
+    }
+}
+
+LoginWindow* MainWindow::openLoginWindow()
+{
+    if (!mLoginWindow) {
+        mLoginWindow = new LoginWindow(mContext);
+        mLoginWindow->show();
+    }
+    mLoginWindow->raise();
+    mLoginWindow->activateWindow();
+    return mLoginWindow;
+}
+
+AboutWindow* MainWindow::openAboutWindow()
+{
+    if (!mAboutWindow) {
+        mAboutWindow = new AboutWindow(mContext);
+        mAboutWindow->show();
+    }
+    mAboutWindow->raise();
+    mAboutWindow->activateWindow();
+    return mAboutWindow;
+}
+
+void MainWindow::refreshClicked()
+{
+    if (!mContext.isLoggedIn()) {
+        mContext.dialogs().message(this, kPleaseLogIn, kInfoTitle);
+        return;
+    }
+    refreshTitleAndStock();
+}
+
+void MainWindow::printClicked()
+{
+    if (!mContext.isLoggedIn()) {
+        mContext.dialogs().message(this, kPleaseLogIn, kInfoTitle);
+        return;
+    }
+    // The print settings window arrives with report printing.
+}
+
+void MainWindow::deleteProduct()
+{
+    const int row = mStockList->currentRow();
+    if (row < 0 || !mContext.isAdministrator())
+        return;
+    const MessageAnswer answer = mContext.dialogs().message(
+        this, QStringLiteral("是否删除该条数据？此操作无法恢复!!!"), QStringLiteral("警告"),
+        MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return;
+    const QString lot = mStockList->cellText(row, 1);
+    if (!mContext.数据库().ExecuteSql(
+            QStringLiteral("delete * from 总数据库模块 where 入库单号=? "), {lot})) {
+        mContext.dialogs().message(this, QStringLiteral("删除产品失败"), kInfoTitle);
+        return;
+    }
+    refreshTitleAndStock();
+    mContext.dialogs().message(this, QStringLiteral("删除产品成功"), kInfoTitle);
+}
+
+void MainWindow::backupDatabase()
+{
+    if (!mContext.isLoggedIn()) {
+        mContext.dialogs().message(this, kPleaseLogIn, kInfoTitle);
+        return;
+    }
+    // The backup itself arrives with database maintenance.
+}
+
+void MainWindow::restoreDatabase()
+{
+    if (!mContext.isAdministrator()) {
+        mContext.dialogs().message(this, QStringLiteral("此操作仅管理员有权操作"), kInfoTitle);
+        return;
+    }
+    // The restore window arrives with database maintenance.
+}
+
+void MainWindow::clearDatabase()
+{
+    if (!mContext.isAdministrator()) {
+        mContext.dialogs().message(this, QStringLiteral("此操作仅管理员可操作"), kInfoTitle);
+        return;
+    }
+    // Clearing arrives with database maintenance.
+}
+
+void MainWindow::quitProgram()
+{
+    mQuitting = true;
+    mContext.quit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!mQuitting) {
+        const MessageAnswer answer = mContext.dialogs().message(
+            this, QStringLiteral("您确定退出本程序？"), QStringLiteral("提示："), MessageIcon::None,
+            MessageButtons::OkCancel);
+        if (answer != MessageAnswer::Ok) {
+            event->ignore();
+            return;
+        }
+        mQuitting = true;
+        mContext.quit(0);
+    }
+    event->accept();
+}
