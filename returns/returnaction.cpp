@@ -91,7 +91,10 @@ LotStock readLot(Database& db, const QString& lot)
     LotStock result;
     const int handle =
         db.OpenTable(QStringLiteral("select * from 总数据库模块 where 入库单号=? "), {lot});
-    if (handle && !db.IsEOF(handle)) {
+    // A failed query has no record set to close (handle 0 would close every one of them).
+    if (handle == 0)
+        return result;
+    if (!db.IsEOF(handle)) {
         result.exists = true;
         result.stock = db.readNumber(handle, QStringLiteral("产品库存"));
     }
@@ -105,7 +108,9 @@ qint64 readSourceNumber(Database& db, const ReturnKind& kind, const QString& doc
 {
     qint64 value = fallback;
     const int handle = db.OpenTable(kind.sourceSelect, {document});
-    if (handle && !db.IsEOF(handle))
+    if (handle == 0)
+        return value;
+    if (!db.IsEOF(handle))
         value = db.readNumber(handle, column);
     db.CloseTable(handle);
     return value;

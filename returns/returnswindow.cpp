@@ -30,7 +30,7 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
     setWindowTitle(layout.title);
     placeWindow(this, 50, 50, 737, 523);
 
-    // Controls in the order the window creates them, which is also the Tab order.
+    // Controls in the order the window creates them; the Tab order is set below.
     QLabel* detailLabel = nullptr;
     auto makeDetailLabel = [&] {
         detailLabel = place(new QLabel(layout.detailCaption, this), QStringLiteral("透明标签3"), 22,
@@ -76,6 +76,14 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
                                layout.actionButtonName, 606, 423, 72, 26);
     auto* cancelButton = place(new QPushButton(QStringLiteral("取消"), this),
                                QStringLiteral("按钮_取消"), 606, 455, 72, 26);
+
+    // Tab follows the Enter chain (quantity, detail, the choice, remark) and then the buttons, the
+    // search box and the list; the creation order puts the detail box before the quantity box.
+    const QList<QWidget*> tabOrder = {mQuantity,  mDetail,      mAffects,     mDoesNotAffect,
+                                      mRemark,    actionButton, cancelButton, mSearch,
+                                      findButton, scanButton,   mList};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 
     // Events.
     connect(findButton, &QPushButton::clicked, this, &ReturnsWindow::search);

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -108,9 +109,9 @@ bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
 } // namespace
 
 // One query result held in memory, standing on its current row. Cells are small and kept in
-// one flat vector; texts, byte arrays and date-times are kept as their stored bytes in one arena
-// and turned into values only when a field is read, so a snapshot costs little more than the
-// query itself.
+// fixed-size blocks; texts, byte arrays and date-times are kept as their stored bytes in blocks of
+// their own and turned into values only when a field is read. Blocks never move and are reused by
+// the allocator from one query to the next, so a snapshot costs little more than the query.
 class RecordSet
 {
 public:
@@ -122,15 +123,13 @@ public:
         union {
             qint64 integer = 0;
             double real;
-            quint64 offset;
+            const char* bytes;
         };
     };
 
     std::vector<QString> names;
     std::vector<std::optional<FieldKind>> declaredKinds;
     QHash<QString, int> columnIndex;
-    std::vector<Cell> cells;
-    std::string arena;
     std::size_t columns = 0;
     std::size_t rowCount = 0;
     std::size_t position = 0;
@@ -157,14 +156,6 @@ public:
             return -1;
         }
         return columnIndex.value(name, -1);
-    }
-
-    void keepBytes(Cell& cell, const void* data, int size)
-    {
-        cell.offset = arena.size();
-        cell.length = quint32(size);
-        if (size > 0)
-            arena.append(static_cast<const char*>(data), std::size_t(size));
     }
 
     void appendCell(sqlite3_stmt* statement, int column)
@@ -202,31 +193,84 @@ public:
             }
             }
         }
-        cells.push_back(cell);
+        const std::size_t index = mCellCount % kCellsPerBlock;
+        if (index == 0)
+            mCellBlocks.push_back(std::make_unique<Cell[]>(kCellsPerBlock));
+        mCellBlocks.back()[index] = cell;
+        ++mCellCount;
     }
 
-    FieldValue value(std::size_t row, int column) const
+    const Cell* currentCell(int column) const
     {
-        const Cell& cell = cells[row * columns + std::size_t(column)];
-        const char* bytes = arena.data() + (cell.stored >= Stored::Text ? cell.offset : 0);
-        switch (cell.stored) {
+        if (position >= rowCount)
+            return nullptr;
+        const std::size_t index = position * columns + std::size_t(column);
+        return &mCellBlocks[index / kCellsPerBlock][index % kCellsPerBlock];
+    }
+
+    static QString cellText(const Cell& cell)
+    {
+        return QString::fromUtf8(cell.bytes, qsizetype(cell.length));
+    }
+
+    FieldValue currentValue(int column) const
+    {
+        const Cell* cell = currentCell(column);
+        if (!cell)
+            return FieldValue::emptyOf(columnKind(column));
+        switch (cell->stored) {
         case Stored::Null:
-            return FieldValue::emptyOf(cell.kind);
+            return FieldValue::emptyOf(cell->kind);
         case Stored::Text:
-            return FieldValue::text(QString::fromUtf8(bytes, qsizetype(cell.length)));
+            return FieldValue::text(cellText(*cell));
         case Stored::Integer:
-            return cell.kind == FieldKind::Boolean ? FieldValue::boolean(cell.integer != 0)
-                                                   : FieldValue::integer(cell.kind, cell.integer);
+            return cell->kind == FieldKind::Boolean
+                       ? FieldValue::boolean(cell->integer != 0)
+                       : FieldValue::integer(cell->kind, cell->integer);
         case Stored::Real:
-            return FieldValue::real(cell.kind, cell.real);
+            return FieldValue::real(cell->kind, cell->real);
         case Stored::DateTime:
-            return FieldValue::dateTime(
-                parseDateTime(QString::fromUtf8(bytes, qsizetype(cell.length))));
+            return FieldValue::dateTime(parseDateTime(cellText(*cell)));
         case Stored::Bytes:
-            return FieldValue::bytes(QByteArray(bytes, qsizetype(cell.length)));
+            return FieldValue::bytes(QByteArray(cell->bytes, qsizetype(cell->length)));
         }
         return {};
     }
+
+private:
+    static constexpr std::size_t kCellsPerBlock = 4096;
+    static constexpr std::size_t kBytesPerBlock = 65536;
+
+    void keepBytes(Cell& cell, const void* data, int size)
+    {
+        static const char empty = 0;
+        cell.length = quint32(size);
+        cell.bytes = &empty;
+        if (size <= 0)
+            return;
+        const std::size_t needed = std::size_t(size);
+        if (needed > kBytesPerBlock / 4) {
+            // A long value gets a block of its own.
+            mLongValues.push_back(std::make_unique<char[]>(needed));
+            std::memcpy(mLongValues.back().get(), data, needed);
+            cell.bytes = mLongValues.back().get();
+            return;
+        }
+        if (mByteBlocks.empty() || mBytesUsed + needed > kBytesPerBlock) {
+            mByteBlocks.push_back(std::make_unique<char[]>(kBytesPerBlock));
+            mBytesUsed = 0;
+        }
+        char* target = mByteBlocks.back().get() + mBytesUsed;
+        std::memcpy(target, data, needed);
+        mBytesUsed += needed;
+        cell.bytes = target;
+    }
+
+    std::vector<std::unique_ptr<Cell[]>> mCellBlocks;
+    std::size_t mCellCount = 0;
+    std::vector<std::unique_ptr<char[]>> mByteBlocks;
+    std::size_t mBytesUsed = 0;
+    std::vector<std::unique_ptr<char[]>> mLongValues;
 };
 
 Database::Database() = default;
@@ -441,12 +485,31 @@ FieldValue Database::ReadColByName(int handle, const QString& column) const
     const int index = set->findColumn(column);
     if (index < 0)
         return {};
-    if (set->position >= set->rowCount) {
-        // A read on a result without rows (or past its end) gives the empty value of the
-        // column's kind.
-        return FieldValue::emptyOf(set->columnKind(index));
+    // A read on a result without rows (or past its end) gives the empty value of the column's
+    // kind.
+    return set->currentValue(index);
+}
+
+QString Database::readText(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Text)
+            return RecordSet::cellText(*cell);
     }
-    return set->value(set->position, index);
+    return ReadColByName(handle, column).asText();
+}
+
+qint64 Database::readNumber(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Integer && cell->kind != FieldKind::Boolean)
+            return cell->integer;
+    }
+    return ReadColByName(handle, column).asNumber();
 }
 
 void Database::CloseTable(int handle)

@@ -66,15 +66,10 @@ public:
     // The database's own text for the last failure, for diagnostics only.
     const QString& lastError() const { return mLastError; }
 
-    // Shorthands for the three read forms of the current row.
-    QString readText(int handle, const QString& column) const
-    {
-        return ReadColByName(handle, column).asText();
-    }
-    qint64 readNumber(int handle, const QString& column) const
-    {
-        return ReadColByName(handle, column).asNumber();
-    }
+    // The three read forms of a field of the current row: the same as reading the FieldValue
+    // with asText(), asNumber() or forDisplay(), without building it on the common paths.
+    QString readText(int handle, const QString& column) const;
+    qint64 readNumber(int handle, const QString& column) const;
     QString readDisplay(int handle, const QString& column) const
     {
         return ReadColByName(handle, column).forDisplay();

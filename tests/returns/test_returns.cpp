@@ -88,6 +88,9 @@ private slots:
     void remarkEnterRunsOnlyWhileItReadsNone();
     void cancelClosesBothWindows();
     void focusAtOpeningDiffers();
+    void tabFollowsTheEnterChain();
+    void quotesInKeptTextsAreData();
+    void failedQueryLeavesOtherRecordSetsOpen();
 
     void problemViewShowsEachKindsColumns();
     void problemViewIsFilledOnceAtOpening();
@@ -99,6 +102,7 @@ void TestReturns::windowsCarryTheirNamesAndColumns_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QList<int>>("widths");
     QTest::addColumn<QString>("detailCaption");
     QTest::addColumn<QString>("actionCaption");
 
@@ -111,6 +115,7 @@ void TestReturns::windowsCarryTheirNamesAndColumns_data()
                            << QStringList{"序号",     "销售单号", "入库单号", "产品ID",
                                           "产品名称", "数量",     "单位",     "单价",
                                           "销售时间", "销售人员", "退货记录", "备注"}
+                           << QList<int>{50, 123, 123, 100, 100, 50, 50, 70, 123, 80, 80, 111}
                            << QString("退货原因") << QString("确定退货");
     QTest::newRow("loans") << true << QString("归还管理")
                            << (shared + QStringList{"编辑框_归还人员", "编辑框_归还数量",
@@ -118,6 +123,7 @@ void TestReturns::windowsCarryTheirNamesAndColumns_data()
                            << QStringList{"序号",     "借用单号", "入库单号", "产品ID",
                                           "产品名称", "数量",     "单位",     "借用人员单位",
                                           "借用时间", "录入人员", "归还记录", "备注"}
+                           << QList<int>{50, 123, 123, 100, 100, 50, 50, 123, 123, 80, 80, 111}
                            << QString("归还人员") << QString("确定");
 }
 
@@ -127,6 +133,7 @@ void TestReturns::windowsCarryTheirNamesAndColumns()
     QFETCH(QString, title);
     QFETCH(QStringList, names);
     QFETCH(QStringList, headers);
+    QFETCH(QList<int>, widths);
     QFETCH(QString, detailCaption);
     QFETCH(QString, actionCaption);
 
@@ -138,15 +145,22 @@ void TestReturns::windowsCarryTheirNamesAndColumns()
         QVERIFY2(window->findChild<QWidget*>(name), qPrintable(name));
 
     QStringList shown;
-    for (int column = 0; column < drive.list->columnCount(); ++column)
+    QList<int> shownWidths;
+    for (int column = 0; column < drive.list->columnCount(); ++column) {
         shown << drive.list->columnTitle(column);
+        shownWidths << drive.list->columnWidth(column);
+    }
     QCOMPARE(shown, headers);
+    QCOMPARE(shownWidths, widths);
 
     QCOMPARE(drive.list->geometry(), QRect(16, 48, 700, 367));
     QCOMPARE(drive.find->geometry(), QRect(296, 8, 72, 28));
     auto* detailLabel = drive.child<QLabel>("透明标签3");
     QCOMPARE(detailLabel->text(), detailCaption);
     QCOMPARE(detailLabel->buddy(), drive.detail);
+    QCOMPARE(drive.child<QLabel>("透明标签2")->buddy(), drive.quantity);
+    QCOMPARE(drive.child<QLabel>("透明标签4")->buddy(), drive.remark);
+    QCOMPARE(drive.child<QLabel>("透明标签1")->buddy(), drive.search);
     QCOMPARE(drive.child<QLabel>("透明标签4")->text(), QStringLiteral("备    注"));
     QCOMPARE(drive.action->text(), actionCaption);
     QCOMPARE(drive.remark->text(), QStringLiteral("无"));
@@ -752,6 +766,83 @@ void TestReturns::focusAtOpeningDiffers()
     }
 }
 
+void TestReturns::tabFollowsTheEnterChain()
+{
+    TestEnvironment env;
+    for (bool loans : {false, true}) {
+        auto window = openWindow(env, loans);
+        ReturnsDriver drive(env, window.get(), loans);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+        // The two radio buttons are one Tab stop; the arrow keys move between them.
+        drive.quantity->setFocus();
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (int step = 0; step < 10; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        const QString quantity = drive.quantity->objectName();
+        QCOMPARE(visited, (QStringList{quantity, drive.detail->objectName(), "单选框_影响",
+                                       "编辑框_备注", drive.action->objectName(), "按钮_取消",
+                                       "编辑框_查找", drive.find->objectName(), "按钮_扫描",
+                                       drive.list->objectName(), quantity}));
+    }
+}
+
+void TestReturns::quotesInKeptTextsAreData()
+{
+    // Document numbers, lot numbers and names are bound, so a quote in them is only a character.
+    TestEnvironment env;
+    const QString lot = QStringLiteral("rk'1");
+    const QString sale = QStringLiteral("xs'1");
+    const QString loan = QStringLiteral("jy'1");
+    env.addStock(lot, QStringLiteral("69'01"), QStringLiteral("苹'果"), QStringLiteral("7"));
+    addSale(env, sale, lot, QStringLiteral("5"), "0", "69'01", "苹'果");
+    addLoan(env, loan, lot, QStringLiteral("5"), "0", "69'01", "苹'果");
+    for (bool loans : {false, true}) {
+        auto window = openWindow(env, loans);
+        ReturnsDriver drive(env, window.get(), loans);
+        QCOMPARE(drive.returnGoods(loans ? loan : sale, QStringLiteral("2"), true),
+                 QStringLiteral("操作成功"));
+        QCOMPARE(drive.returnGoods(loans ? loan : sale, QStringLiteral("1"), false),
+                 QStringLiteral("操作成功"));
+    }
+    QCOMPARE(stockOf(env, lot), QStringLiteral("11"));
+    QCOMPARE(env.value(QStringLiteral("select 退货记录 from 销售管理模块")), QStringLiteral("3"));
+    QCOMPARE(env.value(QStringLiteral("select 归还记录 from 借用管理模块")), QStringLiteral("3"));
+    QCOMPARE(
+        env.value(QStringLiteral("select count(*) from 问题处理模块 where 入库单号=? "), {lot}),
+        QStringLiteral("2"));
+}
+
+void TestReturns::failedQueryLeavesOtherRecordSetsOpen()
+{
+    TestEnvironment env;
+    env.addStock(kLot, QStringLiteral("6901"), QStringLiteral("苹果"), QStringLiteral("7"));
+    addSale(env, kSale, kLot, QStringLiteral("5"));
+    SalesReturnsWindow window(env.context());
+    ReturnsDriver drive(env, &window, false);
+    QVERIFY(drive.select(kSale));
+    drive.typeQuantity(QStringLiteral("1"));
+    drive.affects->setChecked(true);
+
+    // With every record set taken, the return's queries fail: the return fails and rolls back,
+    // and the record sets others hold stay open.
+    const QStringList before = snapshot(env);
+    QList<int> held;
+    while (env.db().openRecordSetCount() < Database::kMaxRecordSets)
+        held << env.db().OpenTable(QStringLiteral("select * from 总数据库模块"));
+    QCOMPARE(env.db().openRecordSetCount(), Database::kMaxRecordSets);
+    QCOMPARE(drive.press(), QStringLiteral("操作失败"));
+    QCOMPARE(env.db().openRecordSetCount(), Database::kMaxRecordSets);
+    QVERIFY(!env.db().inTransaction());
+    for (int handle : held)
+        env.db().CloseTable(handle);
+    QCOMPARE(snapshot(env), before);
+    QCOMPARE(env.fatalErrors(), QStringList());
+}
+
 void TestReturns::problemViewShowsEachKindsColumns()
 {
     TestEnvironment env;
@@ -780,6 +871,11 @@ void TestReturns::problemViewShowsEachKindsColumns()
     QCOMPARE(list->geometry(), QRect(8, 38, 880, 397));
     QCOMPARE(list->columnCount(), 15);
     QCOMPARE(list->columnTitle(14), QStringLiteral("备注"));
+    QList<int> widths;
+    for (int column = 0; column < 15; ++column)
+        widths << list->columnWidth(column);
+    QCOMPARE(widths,
+             (QList<int>{50, 123, 123, 123, 123, 123, 123, 123, 123, 80, 80, 123, 123, 80, 123}));
     QCOMPARE(list->rowCount(), 2);
 
     auto row = [&](int index) {
