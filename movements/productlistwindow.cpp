@@ -1,10 +1,10 @@
 #include "movements/productlistwindow.h"
 
 #include "app/context.h"
+#include "movements/formcontrols.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -40,30 +40,18 @@ ProductListWindow::ProductListWindow(AppContext& context, const QString& title, 
 QLabel* ProductListWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
                                     QWidget* buddy)
 {
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setBuddy(buddy);
-    return label;
+    return addCaptionLabel(this, name, caption, rect, buddy);
 }
 
 QLineEdit* ProductListWindow::addEdit(const QString& name, const QRect& rect, const QString& text)
 {
-    auto* edit = new QLineEdit(text, this);
-    edit->setObjectName(name);
-    edit->setGeometry(rect);
-    return edit;
+    return addEditBox(this, name, rect, text);
 }
 
 QPushButton* ProductListWindow::addButton(const QString& name, const QString& caption,
                                           const QRect& rect)
 {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
+    return addCommandButton(this, name, caption, rect);
 }
 
 void ProductListWindow::search()

@@ -2,6 +2,7 @@
 
 #include "app/context.h"
 #include "movements/documentnumbers.h"
+#include "movements/formcontrols.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"
@@ -9,7 +10,6 @@
 #include "ui/keyboard.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,10 +20,10 @@ StockInWindow::StockInWindow(AppContext& context)
     setWindowTitle(QStringLiteral("入库信息管理"));
     placeWindow(this, 50, 50, 259, 295);
 
-    mId = addEdit(QStringLiteral("编辑框_ID"), QRect(106, 22, 109, 21));
+    mId = addEditBox(this, QStringLiteral("编辑框_ID"), QRect(106, 22, 109, 21));
     mId->setEnabled(false);
-    mName = addEdit(QStringLiteral("编辑框_名称"), QRect(106, 51, 109, 21));
-    mQuantity = addEdit(QStringLiteral("编辑框_数量"), QRect(106, 81, 109, 21));
+    mName = addEditBox(this, QStringLiteral("编辑框_名称"), QRect(106, 51, 109, 21));
+    mQuantity = addEditBox(this, QStringLiteral("编辑框_数量"), QRect(106, 81, 109, 21));
     installIntegerFilter(mQuantity);
     mUnit = new QComboBox(this);
     mUnit->setObjectName(QStringLiteral("组合框_单位"));
@@ -31,27 +31,25 @@ StockInWindow::StockInWindow(AppContext& context)
     mUnit->setEditable(true);
     // Enter moves on to the remark; it must not add the typed unit to the list.
     mUnit->setInsertPolicy(QComboBox::NoInsert);
-    mRemark = addEdit(QStringLiteral("编辑框_备注"), QRect(106, 141, 109, 60));
-    mRemark->setText(QStringLiteral("无"));
+    mRemark = addEditBox(this, QStringLiteral("编辑框_备注"), QRect(106, 141, 109, 60),
+                         QStringLiteral("无"));
     mRemark->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a tall box: the text starts at its top
 
-    addLabel(QStringLiteral("透明标签1"), QStringLiteral("产 品 ID"), QRect(35, 22, 54, 18), mId);
-    addLabel(QStringLiteral("透明标签2"), QStringLiteral("产品名称"), QRect(35, 51, 54, 18), mName);
-    addLabel(QStringLiteral("透明标签3"), QStringLiteral("入库数量"), QRect(35, 81, 54, 18),
-             mQuantity);
-    addLabel(QStringLiteral("透明标签4"), QStringLiteral("产品单位"), QRect(35, 111, 54, 18),
-             mUnit);
-    addLabel(QStringLiteral("透明标签6"), QStringLiteral("备    注"), QRect(35, 159, 54, 18),
-             mRemark);
+    addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("产 品 ID"),
+                    QRect(35, 22, 54, 18), mId);
+    addCaptionLabel(this, QStringLiteral("透明标签2"), QStringLiteral("产品名称"),
+                    QRect(35, 51, 54, 18), mName);
+    addCaptionLabel(this, QStringLiteral("透明标签3"), QStringLiteral("入库数量"),
+                    QRect(35, 81, 54, 18), mQuantity);
+    addCaptionLabel(this, QStringLiteral("透明标签4"), QStringLiteral("产品单位"),
+                    QRect(35, 111, 54, 18), mUnit);
+    addCaptionLabel(this, QStringLiteral("透明标签6"), QStringLiteral("备    注"),
+                    QRect(35, 159, 54, 18), mRemark);
 
-    auto* addButton = new QPushButton(QStringLiteral("添加"), this);
-    addButton->setObjectName(QStringLiteral("按钮_添加"));
-    addButton->setGeometry(29, 218, 79, 26);
-    addButton->setAutoDefault(false);
-    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
-    cancelButton->setObjectName(QStringLiteral("按钮_取消"));
-    cancelButton->setGeometry(141, 218, 79, 26);
-    cancelButton->setAutoDefault(false);
+    auto* addButton = addCommandButton(this, QStringLiteral("按钮_添加"), QStringLiteral("添加"),
+                                       QRect(29, 218, 79, 26));
+    auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
+                                          QRect(141, 218, 79, 26));
 
     onEnterFocus(mName, mQuantity);
     onEnterFocus(mQuantity, mUnit);
@@ -60,25 +58,6 @@ StockInWindow::StockInWindow(AppContext& context)
     onEnter(addButton, [this] { add(); });
     connect(addButton, &QPushButton::clicked, this, &StockInWindow::add);
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
-}
-
-QLabel* StockInWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
-                                QWidget* buddy)
-{
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setBuddy(buddy);
-    return label;
-}
-
-QLineEdit* StockInWindow::addEdit(const QString& name, const QRect& rect)
-{
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(name);
-    edit->setGeometry(rect);
-    return edit;
 }
 
 bool StockInWindow::start()

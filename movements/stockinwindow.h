@@ -4,7 +4,6 @@
 
 class AppContext;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 
 // 入库信息管理: takes goods in as a new stock lot. The window stays hidden until the scan box
@@ -25,9 +24,6 @@ private:
     bool scan();
     void add();
     void clearForm();
-    QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect,
-                     QWidget* buddy);
-    QLineEdit* addEdit(const QString& name, const QRect& rect);
 
     AppContext& mContext;
     QLineEdit* mId = nullptr;

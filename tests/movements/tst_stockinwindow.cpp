@@ -99,9 +99,15 @@ void TestStockInWindow::opensWithScannedId()
     auto* id = window.control<QLineEdit>("编辑框_ID");
     QVERIFY(!id->isEnabled());
     QCOMPARE(id->geometry(), QRect(106, 22, 109, 21));
-    QCOMPARE(window.control<QLabel>("透明标签6")->text(), "备    注");
-    QCOMPARE(window.control<QLabel>("透明标签4")->buddy(),
-             window.control<QComboBox>("组合框_单位"));
+    const QStringList labels{"透明标签1=产 品 ID=编辑框_ID", "透明标签2=产品名称=编辑框_名称",
+                             "透明标签3=入库数量=编辑框_数量", "透明标签4=产品单位=组合框_单位",
+                             "透明标签6=备    注=编辑框_备注"};
+    for (const QString& label : labels) {
+        const QStringList parts = label.split('=');
+        auto* caption = window.control<QLabel>(parts.at(0));
+        QCOMPARE(caption->text(), parts.at(1));
+        QCOMPARE(caption->buddy(), window.control<QWidget>(parts.at(2)));
+    }
     QCOMPARE(window->focusWidget(), window.control<QLineEdit>("编辑框_名称"));
     auto* unit = window.control<QComboBox>("组合框_单位");
     QVERIFY(unit->isEditable());
