@@ -1,5 +1,6 @@
 #include "app/loginwindow.h"
 
+#include "admin/windows.h"
 #include "app/context.h"
 #include "app/login.h"
 #include "ui/dialogservice.h"
@@ -98,5 +99,5 @@ void LoginWindow::openUserSettings()
             this, QStringLiteral("为保证数据库安全，必须管理员登录后方可操作！！！"));
         return;
     }
-    // The account window arrives with account management.
+    openAccountWindow(mContext, this);
 }

@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "admin/maintenance.h"
+#include "admin/windows.h"
 #include "app/aboutwindow.h"
 #include "app/context.h"
 #include "app/iconstrip.h"
@@ -58,12 +60,12 @@ constexpr std::array<StripEntry, 9> kStrip = {{
 
 enum StripPosition { Login = 0, Details = 1, FirstWorkingWindow = 2 };
 
-// The working windows of positions 2 to 8, opened for a logged-in operator. The record details
-// window of position 1 arrives with record administration; until then it opens nothing.
+// The windows of positions 1 to 8: the record details for the administrator, the working
+// windows for a logged-in operator.
 using WindowOpener = QWidget* (*)(AppContext&);
 const std::array<WindowOpener, 9> kWindowOpeners = {
-    nullptr, // 管理员登录: the login window, opened without a check
-    nullptr, // 详细信息: the record details window (administrator only)
+    nullptr,                 // 管理员登录: the login window, opened without a check
+    openRecordDetailsWindow, // 详细信息: administrator only
     openStockInWindow,
     openStockOutWindow,
     openSalesWindow,
@@ -227,8 +229,7 @@ void MainWindow::openWindowAt(int position)
             mContext.dialogs().message(this, QStringLiteral("此功能仅管理员可用"));
             return;
         }
-        if (WindowOpener open = kWindowOpeners[Details])
-            open(mContext);
+        kWindowOpeners[Details](mContext);
         return;
     }
     if (!mContext.isLoggedIn()) {
@@ -308,7 +309,7 @@ void MainWindow::backupDatabase()
         mContext.dialogs().message(this, kPleaseLogIn, kInfoTitle);
         return;
     }
-    // The backup itself arrives with database maintenance.
+    backUpDatabase(mContext, this);
 }
 
 void MainWindow::restoreDatabase()
@@ -317,7 +318,7 @@ void MainWindow::restoreDatabase()
         mContext.dialogs().message(this, QStringLiteral("此操作仅管理员有权操作"), kInfoTitle);
         return;
     }
-    // The restore window arrives with database maintenance.
+    openRestoreWindow(mContext);
 }
 
 void MainWindow::clearDatabase()
@@ -326,7 +327,7 @@ void MainWindow::clearDatabase()
         mContext.dialogs().message(this, QStringLiteral("此操作仅管理员可操作"), kInfoTitle);
         return;
     }
-    // Clearing arrives with database maintenance.
+    ::clearDatabase(mContext, this);
 }
 
 void MainWindow::quitProgram()

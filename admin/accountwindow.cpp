@@ -1,0 +1,197 @@
+#include "admin/accountwindow.h"
+
+#include "admin/accounts.h"
+#include "app/context.h"
+#include "app/passworddigest.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+#include "ui/keyboard.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace
+{
+
+const QString kNoticeTitle = QStringLiteral("提示");
+
+QGroupBox* addGroup(QWidget* parent, const QString& name, const QString& title, const QRect& rect)
+{
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(name);
+    group->setGeometry(rect);
+    return group;
+}
+
+QLineEdit* addBox(QWidget* parent, const QString& name, const QRect& rect, bool password)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(rect);
+    if (password)
+        box->setEchoMode(QLineEdit::Password);
+    return box;
+}
+
+void addLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& rect,
+              QWidget* buddy)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+}
+
+QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption,
+                       const QRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
+    : QWidget(context.mainWindow(), Qt::Window), mContext(context), mLoginWindow(loginWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("账号管理页面"));
+    placeWindow(this, 50, 50, 370, 435);
+
+    // The controls of each group are placed inside their group box.
+    QGroupBox* registration = addGroup(this, QStringLiteral("分组框1"), QStringLiteral("注册账号"),
+                                       QRect(24, 13, 320, 168));
+    mUserBox =
+        addBox(registration, QStringLiteral("编辑框_用户名"), QRect(133, 19, 104, 24), false);
+    mPasswordBox =
+        addBox(registration, QStringLiteral("编辑框_密码1"), QRect(133, 51, 104, 24), true);
+    mRepeatedPasswordBox =
+        addBox(registration, QStringLiteral("编辑框_密码2"), QRect(133, 83, 104, 24), true);
+    addLabel(registration, QStringLiteral("透明标签1"), QStringLiteral("用户名："),
+             QRect(64, 19, 64, 24), mUserBox);
+    addLabel(registration, QStringLiteral("透明标签2"), QStringLiteral("密  码："),
+             QRect(64, 51, 64, 24), mPasswordBox);
+    addLabel(registration, QStringLiteral("透明标签3"), QStringLiteral("密  码："),
+             QRect(64, 83, 64, 24), mRepeatedPasswordBox);
+    QPushButton* registerButton = addButton(registration, QStringLiteral("按钮_注册"),
+                                            QStringLiteral("注册"), QRect(122, 120, 72, 27));
+
+    QGroupBox* accounts = addGroup(this, QStringLiteral("分组框2"),
+                                   QStringLiteral("修改及删除账号"), QRect(24, 195, 320, 168));
+    mAccounts = new QListWidget(accounts);
+    mAccounts->setObjectName(QStringLiteral("列表框1"));
+    mAccounts->setGeometry(6, 13, 208, 148);
+    QPushButton* listButton = addButton(accounts, QStringLiteral("按钮_显示"),
+                                        QStringLiteral("显示账号"), QRect(228, 35, 72, 27));
+    QPushButton* passwordButton = addButton(accounts, QStringLiteral("按钮_修改密码"),
+                                            QStringLiteral("修改密码"), QRect(228, 73, 72, 27));
+    QPushButton* deleteButton = addButton(accounts, QStringLiteral("按钮_删除"),
+                                          QStringLiteral("删除用户"), QRect(228, 113, 72, 27));
+
+    auto* status = new QLabel(this);
+    status->setObjectName(QStringLiteral("透明标签_状态"));
+    status->setGeometry(1, 379, 360, 21);
+
+    onEnterFocus(mUserBox, mPasswordBox);
+    onEnterFocus(mPasswordBox, mRepeatedPasswordBox);
+    onEnterFocus(mRepeatedPasswordBox, registerButton);
+    onEnter(registerButton, [this] { registerAccount(); });
+    connect(registerButton, &QPushButton::clicked, this, &AccountWindow::registerAccount);
+    connect(listButton, &QPushButton::clicked, this, &AccountWindow::listAccounts);
+    connect(passwordButton, &QPushButton::clicked, this, &AccountWindow::changePassword);
+    connect(deleteButton, &QPushButton::clicked, this, &AccountWindow::deleteAccount);
+    connect(mAccounts, &QListWidget::currentTextChanged, this,
+            [this](const QString& name) { mSelectedName = name; });
+
+    mUserBox->setFocus();
+}
+
+AccountWindow::~AccountWindow()
+{
+    if (mLoginWindow)
+        mLoginWindow->close();
+}
+
+bool AccountWindow::hasSelectedAccount() const
+{
+    const QListWidgetItem* item = mAccounts->currentItem();
+    return item && item->isSelected();
+}
+
+void AccountWindow::registerAccount()
+{
+    const QString user = mUserBox->text();
+    const QString password = mPasswordBox->text();
+    const RegistrationRefusal refusal =
+        checkRegistration(user, password, mRepeatedPasswordBox->text());
+    if (refusal != RegistrationRefusal::None) {
+        mContext.dialogs().message(this, registrationRefusalText(refusal));
+        return;
+    }
+    if (!::registerAccount(mContext.数据库(), user, password)) {
+        mContext.dialogs().message(this, QStringLiteral("用户注册失败"), kNoticeTitle);
+        return;
+    }
+    mContext.dialogs().message(this, QStringLiteral("用户注册成功"), kNoticeTitle);
+    mUserBox->clear();
+    mPasswordBox->clear();
+    mRepeatedPasswordBox->clear();
+}
+
+void AccountWindow::listAccounts()
+{
+    mAccounts->clear();
+    mAccounts->addItems(accountNames(mContext.数据库()));
+}
+
+void AccountWindow::changePassword()
+{
+    if (!hasSelectedAccount()) {
+        mContext.dialogs().message(this, QStringLiteral("请选择要更改密码的账号"), kNoticeTitle);
+        return;
+    }
+    // A cancelled box counts as an empty password.
+    const QString password = mContext.dialogs()
+                                 .input(this, QStringLiteral("请输入新密码"),
+                                        QStringLiteral("修改密码"), QString(), InputMode::Text)
+                                 .value_or(QString());
+    if (password.isEmpty()) {
+        mContext.dialogs().message(this, QStringLiteral("密码不能为空"), kNoticeTitle);
+        return;
+    }
+    if (hasForbiddenCharacter(password)) {
+        mContext.dialogs().message(this, QStringLiteral("密码中存在违禁字符"), kNoticeTitle,
+                                   MessageIcon::Information);
+        return;
+    }
+    if (!::changePassword(mContext.数据库(), mSelectedName, password)) {
+        mContext.dialogs().message(this, QStringLiteral("密码修改失败"), kNoticeTitle);
+        return;
+    }
+    mContext.dialogs().message(this, QStringLiteral("密码修改成功，新密码为") + password,
+                               kNoticeTitle);
+}
+
+void AccountWindow::deleteAccount()
+{
+    if (!hasSelectedAccount() || !mContext.isAdministrator())
+        return;
+    const MessageAnswer answer = mContext.dialogs().message(
+        this, QStringLiteral("是否删除该用户？此操作无法恢复!!!"), QStringLiteral("警告"),
+        MessageIcon::None, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return;
+    if (!::deleteAccount(mContext.数据库(), mSelectedName)) {
+        mContext.dialogs().message(this, QStringLiteral("删除用户失败"), kNoticeTitle);
+        return;
+    }
+    listAccounts();
+    mContext.dialogs().message(this, QStringLiteral("删除用户成功"), kNoticeTitle);
+}

@@ -1,0 +1,182 @@
+#include "admin/maintenance.h"
+
+#include "app/context.h"
+#include "movements/movementrules.h"
+#include "storage/database.h"
+#include "ui/dialogservice.h"
+#include "ui/geometry.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+#include <filesystem>
+#include <system_error>
+
+namespace
+{
+
+const QString kNoticeTitle = QStringLiteral("提示");
+
+std::filesystem::path nativePath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+QString backupFilePath(AppContext& context)
+{
+    return QDir(context.backupDirectory()).filePath(todayText(context) + QStringLiteral(".mdb"));
+}
+
+bool copyFileReplacing(const QString& source, const QString& target)
+{
+    if (!QFileInfo(source).isFile())
+        return false;
+    // The partial copy is named so that no listing of backups (*.mdb) shows it.
+    const QString partial = target + QStringLiteral(".copying");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial)) {
+        QFile::remove(partial);
+        return false;
+    }
+    // Renaming replaces the target in one step: it is either the old file or the whole copy.
+    std::error_code error;
+    std::filesystem::rename(nativePath(partial), nativePath(target), error);
+    if (error) {
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}
+
+QStringList backupFileNames(const QString& backupDirectory)
+{
+    return QDir(backupDirectory)
+        .entryList({QStringLiteral("*.mdb")}, QDir::Files | QDir::Hidden, QDir::Unsorted);
+}
+
+QString backupDisplayName(const QString& fileName)
+{
+    QString name = fileName;
+    return name.remove(QStringLiteral(".mdb"), Qt::CaseSensitive);
+}
+
+bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath)
+{
+    return copyFileReplacing(backupFile, databasePath);
+}
+
+bool clearStockAndDocuments(Database& db)
+{
+    static const char* const statements[] = {
+        "delete from 总数据库模块", "delete from 入库管理模块", "delete from 出库管理模块",
+        "delete from 销售管理模块", "delete from 退货管理模块", "delete from 借用管理模块",
+        "delete from 归还管理模块", "delete from 问题处理模块",
+    };
+    // One transaction: a failing statement leaves every table as it was, never half emptied.
+    Transaction transaction(db, TransactionMode::Immediate);
+    if (!transaction.isActive())
+        return false;
+    for (const char* statement : statements) {
+        if (!db.ExecuteSql(QString::fromUtf8(statement)))
+            return false;
+    }
+    return transaction.commit();
+}
+
+void backUpDatabase(AppContext& context, QWidget* owner)
+{
+    DialogService& dialogs = context.dialogs();
+    const QString target = backupFilePath(context);
+    const bool replacing = QFileInfo::exists(target);
+    if (replacing) {
+        const MessageAnswer answer =
+            dialogs.message(owner, QStringLiteral("今日数据库已备份，是否继续覆盖？"), kNoticeTitle,
+                            MessageIcon::Question, MessageButtons::OkCancel);
+        if (answer != MessageAnswer::Ok)
+            return;
+    }
+    // Between transactions the file on disk is whole (rollback journal), so a plain copy of it
+    // is a consistent backup.
+    if (!copyFileReplacing(context.databasePath(), target)) {
+        dialogs.message(owner, QStringLiteral("数据库备份失败"), kNoticeTitle);
+        return;
+    }
+    dialogs.message(owner,
+                    replacing ? QStringLiteral("数据库覆盖成功") : QStringLiteral("数据库备份成功"),
+                    kNoticeTitle);
+}
+
+void clearDatabase(AppContext& context, QWidget* owner)
+{
+    DialogService& dialogs = context.dialogs();
+    const MessageAnswer answer =
+        dialogs.message(owner, QStringLiteral("此操作无法回退，请确认当前数据库是否已备份"),
+                        kNoticeTitle, MessageIcon::Warning, MessageButtons::OkCancel);
+    if (answer != MessageAnswer::Ok)
+        return;
+    if (!clearStockAndDocuments(context.数据库())) {
+        dialogs.message(owner, QStringLiteral("操作失败"), kNoticeTitle);
+        return;
+    }
+    // The stock list would otherwise go on showing the deleted lots.
+    context.refreshMainWindow();
+    dialogs.message(owner, QStringLiteral("操作成功"), kNoticeTitle);
+}
+
+RestoreWindow::RestoreWindow(AppContext& context)
+    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("数据库恢复"));
+    placeWindow(this, 50, 50, 294, 199);
+
+    auto* label = new QLabel(QStringLiteral("请选择要恢复的数据库"), this);
+    label->setObjectName(QStringLiteral("透明标签1"));
+    label->setGeometry(80, 14, 128, 16);
+    mBackups = new QComboBox(this);
+    mBackups->setObjectName(QStringLiteral("组合框1"));
+    mBackups->setGeometry(48, 51, 192, 20);
+    mBackups->setEditable(false);
+    label->setBuddy(mBackups);
+
+    auto* restoreButton = new QPushButton(QStringLiteral("恢复"), this);
+    restoreButton->setObjectName(QStringLiteral("按钮_确认恢复"));
+    restoreButton->setGeometry(49, 109, 80, 29);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("按钮_取消"));
+    cancelButton->setGeometry(157, 109, 80, 29);
+    connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::restore);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+
+    mBackups->clear();
+    mBackups->addItems(backupFileNames(mContext.backupDirectory()));
+}
+
+void RestoreWindow::restore()
+{
+    DialogService& dialogs = mContext.dialogs();
+    const QString fileName = mBackups->currentText();
+    const MessageAnswer answer =
+        dialogs.message(this,
+                        QStringLiteral("是否恢复到") + backupDisplayName(fileName) +
+                            QStringLiteral("数据库？此操作无法回退！"),
+                        kNoticeTitle, MessageIcon::Question, MessageButtons::OkCancel);
+    if (answer == MessageAnswer::Ok) {
+        // The connection lets go of the file before it is replaced.
+        mContext.数据库().CloseDatabase();
+        // With no file chosen the source is the backup folder itself, which is no file to copy.
+        const QString source = QDir(mContext.backupDirectory()).filePath(fileName);
+        const bool restored = restoreDatabaseFile(source, mContext.databasePath());
+        dialogs.message(
+            this, restored ? QStringLiteral("数据库恢复成功") : QStringLiteral("数据库恢复失败"),
+            kNoticeTitle);
+    }
+    dialogs.message(this, QStringLiteral("数据库已准备完毕，请重新打开软件操作！"), kNoticeTitle);
+    mContext.quit(0);
+}

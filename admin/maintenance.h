@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class AppContext;
+class Database;
+class QComboBox;
+
+// Database maintenance: dated whole-file backups in the folder 数据库备份, restoring one of them
+// over datalx.mdb, and clearing the stock and document tables.
+
+// The backup of the day: 数据库备份/<date text>.mdb, e.g. 数据库备份/2018-3-5.mdb.
+QString backupFilePath(AppContext& context);
+
+// Copies source onto target, replacing target only once the whole copy exists: the copy is made
+// beside target first and then renamed over it, so a failed copy leaves target as it was.
+bool copyFileReplacing(const QString& source, const QString& target);
+
+// The backup files (*.mdb) of the folder, names only, in the order the file system lists them.
+QStringList backupFileNames(const QString& backupDirectory);
+// The name a backup is asked about: the file name without any ".mdb".
+QString backupDisplayName(const QString& fileName);
+
+// Puts the backup file in place of the (closed) database file. False when the copy failed; the
+// database file is then untouched.
+bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath);
+
+// Empties the stock list and the seven document tables in one transaction: all of them, or
+// (on a failure) none. Accounts and the default units stay.
+bool clearStockAndDocuments(Database& db);
+
+// The commands of the main window's "程序" menu, after its permission checks (backup: somebody
+// logged in; clearing: the administrator). Their boxes belong to owner.
+void backUpDatabase(AppContext& context, QWidget* owner);
+void clearDatabase(AppContext& context, QWidget* owner);
+
+// "数据库恢复": chooses a backup and restores it. The application ends after a restore, and
+// after declining it.
+class RestoreWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RestoreWindow(AppContext& context);
+
+    void restore();
+
+private:
+    AppContext& mContext;
+    QComboBox* mBackups = nullptr;
+};

@@ -1,0 +1,31 @@
+#include "admin/windows.h"
+
+#include "admin/accountwindow.h"
+#include "admin/maintenance.h"
+#include "admin/recorddetailswindow.h"
+
+namespace
+{
+
+QWidget* openWindow(QWidget* window)
+{
+    window->show();
+    return window;
+}
+
+} // namespace
+
+QWidget* openRecordDetailsWindow(AppContext& context)
+{
+    return openWindow(new RecordDetailsWindow(context));
+}
+
+QWidget* openAccountWindow(AppContext& context, QWidget* loginWindow)
+{
+    return openWindow(new AccountWindow(context, loginWindow));
+}
+
+QWidget* openRestoreWindow(AppContext& context)
+{
+    return openWindow(new RestoreWindow(context));
+}

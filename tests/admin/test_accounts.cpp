@@ -1,0 +1,416 @@
+// The account window: registering with the stored digest, the registration refusals, listing,
+// changing a password and deleting an account; and its tie to the login window.
+#include "admin/accounts.h"
+#include "admin/accountwindow.h"
+#include "app/login.h"
+#include "app/loginwindow.h"
+#include "app/mainwindow.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdatabase.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace
+{
+
+const QString kInfo = QStringLiteral("信息：");
+const QString kNotice = QStringLiteral("提示");
+
+struct Accounts {
+    explicit Accounts(const QString& user = QStringLiteral("admin")) : env(user)
+    {
+        window = std::make_unique<AccountWindow>(env.context(), nullptr);
+        window->show();
+        user_ = box("编辑框_用户名");
+        password = box("编辑框_密码1");
+        repeated = box("编辑框_密码2");
+        list = window->findChild<QListWidget*>(QStringLiteral("列表框1"));
+    }
+
+    QLineEdit* box(const char* name) const
+    {
+        auto* found = window->findChild<QLineEdit*>(QString::fromUtf8(name));
+        if (!found)
+            qFatal("no box %s", name);
+        return found;
+    }
+    void click(const char* button) const
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(QString::fromUtf8(button)),
+                          Qt::LeftButton);
+    }
+    void type(const QString& name, const QString& first, const QString& second) const
+    {
+        user_->setText(name);
+        password->setText(first);
+        repeated->setText(second);
+    }
+    // Lists the accounts and clicks the one named.
+    void select(const QString& name) const
+    {
+        click("按钮_显示");
+        const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items.first()).center());
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int row = 0; row < list->count(); ++row)
+            names.append(list->item(row)->text());
+        return names;
+    }
+    QString digestOf(const QString& name)
+    {
+        return env.value(QStringLiteral("select 密码 from 用户登录模块 where 用户名=? "), {name});
+    }
+
+    TestEnvironment env;
+    std::unique_ptr<AccountWindow> window;
+    QLineEdit* user_ = nullptr;
+    QLineEdit* password = nullptr;
+    QLineEdit* repeated = nullptr;
+    QListWidget* list = nullptr;
+};
+
+void expectLast(const ScriptedDialogs& dialogs, const QString& text, const QString& title,
+                MessageIcon icon = MessageIcon::None)
+{
+    QCOMPARE(dialogs.last().text, text);
+    QCOMPARE(dialogs.last().title, title);
+    QCOMPARE(dialogs.last().icon, icon);
+}
+
+} // namespace
+
+class TestAccounts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void registerStoresTheDigest_data();
+    void registerStoresTheDigest();
+    void registrationRefusals_data();
+    void registrationRefusals();
+    void duplicateNameFails();
+    void enterLeadsToRegistering();
+
+    void listShowsEveryAccount();
+    void changePasswordNeedsSelection();
+    void changePasswordRefusals_data();
+    void changePasswordRefusals();
+    void changePasswordStoresTheDigest();
+    void quotedNameIsChangedAndDeleted();
+
+    void deleteAsksAndRelists();
+    void deleteDoesNothing_data();
+    void deleteDoesNothing();
+
+    void userSettingsOpensModelessAndClosesLogin();
+};
+
+void TestAccounts::registerStoresTheDigest_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("digest");
+    QTest::newRow("chinese password") << "zhang"
+                                      << "密码123"
+                                      << "023b1f07f0a78fc82f15fc1cebe93524";
+    // Blanks only are a name; quotes are harmless as parameters.
+    QTest::newRow("blank name") << "   "
+                                << "admin"
+                                << "21232f297a57a5a743894a0e4a801fc3";
+    QTest::newRow("quotes") << "o'neil\""
+                            << "a'b\"c" << QString();
+}
+
+void TestAccounts::registerStoresTheDigest()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QString, digest);
+
+    Accounts accounts;
+    accounts.type(name, password, password);
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_注册");
+    QCOMPARE(accounts.env.dialogs().texts(), QStringList{QStringLiteral("用户注册成功")});
+    expectLast(accounts.env.dialogs(), QStringLiteral("用户注册成功"), kNotice);
+    QVERIFY(accounts.user_->text().isEmpty());
+    QVERIFY(accounts.password->text().isEmpty());
+    QVERIFY(accounts.repeated->text().isEmpty());
+
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 2);
+    const QString stored = accounts.digestOf(name);
+    QCOMPARE(stored.size(), 32);
+    if (!digest.isEmpty())
+        QCOMPARE(stored, digest);
+    QVERIFY(accountMatches(accounts.env.db(), name, password));
+    // Not refreshed by registering.
+    QCOMPARE(accounts.list->count(), 0);
+}
+
+void TestAccounts::registrationRefusals_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no name") << ""
+                             << ""
+                             << "x"
+                             << "用户名不能为空";
+    QTest::newRow("no password") << "li"
+                                 << ""
+                                 << ""
+                                 << "密码不能为空";
+    QTest::newRow("one character differs") << "li"
+                                           << "secret1"
+                                           << "secret2"
+                                           << "两次密码输入不一致请重新输入";
+    QTest::newRow("letter case differs") << "li"
+                                         << "Secret"
+                                         << "secret"
+                                         << "两次密码输入不一致请重新输入";
+}
+
+void TestAccounts::registrationRefusals()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, message);
+
+    Accounts accounts;
+    accounts.type(name, first, second);
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_注册");
+    QCOMPARE(accounts.env.dialogs().texts(), QStringList{message});
+    expectLast(accounts.env.dialogs(), message, kInfo);
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 1);
+    QCOMPARE(accounts.user_->text(), name);
+    QCOMPARE(accounts.password->text(), first);
+    QCOMPARE(accounts.repeated->text(), second);
+}
+
+void TestAccounts::duplicateNameFails()
+{
+    Accounts accounts;
+    accounts.type(QStringLiteral("ADMIN"), QStringLiteral("x"), QStringLiteral("x"));
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_注册");
+    expectLast(accounts.env.dialogs(), QStringLiteral("用户注册失败"), kNotice);
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 1);
+    QCOMPARE(accounts.user_->text(), QStringLiteral("ADMIN"));
+    QCOMPARE(accounts.password->text(), QStringLiteral("x"));
+    QVERIFY(accountMatches(accounts.env.db(), QStringLiteral("admin"), QStringLiteral("admin")));
+}
+
+void TestAccounts::enterLeadsToRegistering()
+{
+    Accounts accounts;
+    QApplication::setActiveWindow(accounts.window.get());
+    QCOMPARE(QApplication::focusWidget(), accounts.user_);
+    QTest::keyClicks(accounts.user_, QStringLiteral("wang"));
+    QTest::keyClick(accounts.user_, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), accounts.password);
+    QTest::keyClicks(accounts.password, QStringLiteral("pw"));
+    QTest::keyClick(accounts.password, Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), accounts.repeated);
+    QTest::keyClicks(accounts.repeated, QStringLiteral("pw"));
+    QTest::keyClick(accounts.repeated, Qt::Key_Return);
+    auto* registerButton = accounts.window->findChild<QPushButton*>(QStringLiteral("按钮_注册"));
+    QCOMPARE(QApplication::focusWidget(), registerButton);
+    QVERIFY(accounts.env.dialogs().shown().isEmpty());
+    accounts.env.dialogs().answerMessage();
+    QTest::keyClick(registerButton, Qt::Key_Return);
+    expectLast(accounts.env.dialogs(), QStringLiteral("用户注册成功"), kNotice);
+    QVERIFY(accountMatches(accounts.env.db(), QStringLiteral("wang"), QStringLiteral("pw")));
+}
+
+void TestAccounts::listShowsEveryAccount()
+{
+    Accounts accounts;
+    QVERIFY(registerAccount(accounts.env.db(), QStringLiteral("zhang"), QStringLiteral("1")));
+    QVERIFY(registerAccount(accounts.env.db(), QStringLiteral("li"), QStringLiteral("2")));
+    accounts.click("按钮_显示");
+    QCOMPARE(accounts.listed(), (QStringList{"admin", "zhang", "li"}));
+    QCOMPARE(accounts.list->currentRow(), -1);
+    // Listing again starts afresh.
+    accounts.click("按钮_显示");
+    QCOMPARE(accounts.list->count(), 3);
+    QVERIFY(accounts.env.dialogs().shown().isEmpty());
+}
+
+void TestAccounts::changePasswordNeedsSelection()
+{
+    Accounts accounts;
+    accounts.click("按钮_显示");
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_修改密码");
+    QCOMPARE(accounts.env.dialogs().texts(), QStringList{QStringLiteral("请选择要更改密码的账号")});
+    expectLast(accounts.env.dialogs(), QStringLiteral("请选择要更改密码的账号"), kNotice);
+}
+
+void TestAccounts::changePasswordRefusals_data()
+{
+    QTest::addColumn<std::optional<QString>>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<MessageIcon>("icon");
+    QTest::newRow("empty") << std::optional<QString>(QString()) << "密码不能为空"
+                           << MessageIcon::None;
+    QTest::newRow("cancelled") << std::optional<QString>() << "密码不能为空" << MessageIcon::None;
+    QTest::newRow("single quote") << std::optional<QString>(QStringLiteral("ab'c"))
+                                  << "密码中存在违禁字符" << MessageIcon::Information;
+    QTest::newRow("double quote") << std::optional<QString>(QStringLiteral("\""))
+                                  << "密码中存在违禁字符" << MessageIcon::Information;
+}
+
+void TestAccounts::changePasswordRefusals()
+{
+    QFETCH(std::optional<QString>, typed);
+    QFETCH(QString, message);
+    QFETCH(MessageIcon, icon);
+
+    Accounts accounts;
+    const QString before = accounts.digestOf(QStringLiteral("admin"));
+    accounts.select(QStringLiteral("admin"));
+    accounts.env.dialogs().answerInput(typed);
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_修改密码");
+
+    const ScriptedDialogs& dialogs = accounts.env.dialogs();
+    QCOMPARE(dialogs.shown().size(), 2);
+    const ScriptedDialogs::Shown& input = dialogs.shown().first();
+    QVERIFY(input.isInput);
+    QCOMPARE(input.text, QStringLiteral("请输入新密码"));
+    QCOMPARE(input.title, QStringLiteral("修改密码"));
+    QVERIFY(input.initialText.isEmpty());
+    QCOMPARE(input.mode, InputMode::Text);
+    expectLast(dialogs, message, kNotice, icon);
+    QCOMPARE(accounts.digestOf(QStringLiteral("admin")), before);
+}
+
+void TestAccounts::changePasswordStoresTheDigest()
+{
+    Accounts accounts;
+    QVERIFY(registerAccount(accounts.env.db(), QStringLiteral("zhang"), QStringLiteral("old")));
+    accounts.select(QStringLiteral("zhang"));
+    accounts.env.dialogs().answerInput(QStringLiteral("密码123"));
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_修改密码");
+    expectLast(accounts.env.dialogs(), QStringLiteral("密码修改成功，新密码为密码123"), kNotice);
+    QCOMPARE(accounts.digestOf(QStringLiteral("zhang")),
+             QStringLiteral("023b1f07f0a78fc82f15fc1cebe93524"));
+    // Only the chosen account changed.
+    QVERIFY(accountMatches(accounts.env.db(), QStringLiteral("admin"), QStringLiteral("admin")));
+}
+
+void TestAccounts::quotedNameIsChangedAndDeleted()
+{
+    Accounts accounts;
+    const QString name = QStringLiteral("o'neil");
+    QVERIFY(registerAccount(accounts.env.db(), name, QStringLiteral("old")));
+    accounts.select(name);
+    accounts.env.dialogs().answerInput(QStringLiteral("new"));
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_修改密码");
+    expectLast(accounts.env.dialogs(), QStringLiteral("密码修改成功，新密码为new"), kNotice);
+    QVERIFY(accountMatches(accounts.env.db(), name, QStringLiteral("new")));
+
+    accounts.select(name);
+    accounts.env.dialogs().answerMessage(MessageAnswer::Yes);
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_删除");
+    expectLast(accounts.env.dialogs(), QStringLiteral("删除用户成功"), kNotice);
+    QCOMPARE(accounts.listed(), QStringList{QStringLiteral("admin")});
+}
+
+void TestAccounts::deleteAsksAndRelists()
+{
+    Accounts accounts;
+    QVERIFY(registerAccount(accounts.env.db(), QStringLiteral("zhang"), QStringLiteral("1")));
+    QVERIFY(registerAccount(accounts.env.db(), QStringLiteral("li"), QStringLiteral("2")));
+
+    // No keeps everything.
+    accounts.select(QStringLiteral("zhang"));
+    accounts.env.dialogs().answerMessage(MessageAnswer::No);
+    accounts.click("按钮_删除");
+    const ScriptedDialogs& dialogs = accounts.env.dialogs();
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("是否删除该用户？此操作无法恢复!!!")});
+    QCOMPARE(dialogs.last().title, QStringLiteral("警告"));
+    QCOMPARE(dialogs.last().buttons, MessageButtons::YesNo);
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 3);
+
+    accounts.env.dialogs().answerMessage(MessageAnswer::Yes);
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_删除");
+    expectLast(dialogs, QStringLiteral("删除用户成功"), kNotice);
+    QCOMPARE(accounts.listed(), (QStringList{"admin", "li"}));
+    QCOMPARE(accounts.list->currentRow(), -1);
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 2);
+
+    // Nothing is selected any more: a new password asks for a selection.
+    accounts.env.dialogs().answerMessage();
+    accounts.click("按钮_修改密码");
+    expectLast(dialogs, QStringLiteral("请选择要更改密码的账号"), kNotice);
+}
+
+void TestAccounts::deleteDoesNothing_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("no selection") << "admin" << false;
+    QTest::newRow("plain user") << "zhang" << true;
+    QTest::newRow("Admin") << "Admin" << true;
+}
+
+void TestAccounts::deleteDoesNothing()
+{
+    QFETCH(QString, user);
+    QFETCH(bool, selected);
+    Accounts accounts(user);
+    if (selected)
+        accounts.select(QStringLiteral("admin"));
+    else
+        accounts.click("按钮_显示");
+    accounts.click("按钮_删除");
+    QVERIFY(accounts.env.dialogs().shown().isEmpty());
+    QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 1);
+}
+
+void TestAccounts::userSettingsOpensModelessAndClosesLogin()
+{
+    TestEnvironment env(QStringLiteral("admin"));
+    MainWindow main(env.context());
+    main.show();
+    QPointer<LoginWindow> login = main.openLoginWindow();
+    QTest::mouseClick(login->findChild<QPushButton*>(QStringLiteral("按钮_用户设置")),
+                      Qt::LeftButton);
+    QVERIFY(env.dialogs().shown().isEmpty());
+    const QList<AccountWindow*> windows = main.findChildren<AccountWindow*>();
+    QCOMPARE(windows.size(), 1);
+    QPointer<AccountWindow> account = windows.first();
+    QCOMPARE(account->parentWidget(), &main);
+    QVERIFY(account->isWindow() && account->isVisible() && !account->isModal());
+    QVERIFY(login->isVisible());
+
+    QVERIFY(account->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(account.isNull());
+    // The login window closed with it and is deleted in turn.
+    QVERIFY(!login->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(login.isNull());
+    QVERIFY(env.dialogs().shown().isEmpty());
+}
+
+QTEST_MAIN(TestAccounts)
+#include "test_accounts.moc"

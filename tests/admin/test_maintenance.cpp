@@ -1,0 +1,405 @@
+// Database maintenance from the main window's menu: dated backups, the restore window and
+// restoring a backup, and clearing the stock and document tables.
+#include "admin/maintenance.h"
+#include "app/mainwindow.h"
+#include "storage/database.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdatabase.h"
+#include "ui/reportlist.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace
+{
+
+const QString kNotice = QStringLiteral("提示");
+const QString kTodaysBackup = QStringLiteral("2018-3-5.mdb");
+const QString kReady = QStringLiteral("数据库已准备完毕，请重新打开软件操作！");
+
+// The main window over a test program directory.
+struct Shell {
+    explicit Shell(const QString& user = QStringLiteral("admin")) : env(user)
+    {
+        window = std::make_unique<MainWindow>(env.context());
+        window->show();
+    }
+
+    void trigger(const QString& item) const
+    {
+        window->findChild<QAction*>(QStringLiteral("菜单_") + item)->trigger();
+    }
+    QString backupPath(const QString& name)
+    {
+        return QDir(env.context().backupDirectory()).filePath(name);
+    }
+    // The number of stock lots in a database file, opened on its own.
+    static int lotsIn(const QString& path)
+    {
+        Database db;
+        if (!db.NewOpenDatabase(path))
+            return -1;
+        const int handle = db.OpenTable(QStringLiteral("select count(*) as n from 总数据库模块"));
+        const int lots = handle ? int(db.readNumber(handle, QStringLiteral("n"))) : -1;
+        db.CloseTable(handle);
+        return lots;
+    }
+    RestoreWindow* restoreWindow() const
+    {
+        const QList<RestoreWindow*> windows = window->findChildren<RestoreWindow*>();
+        return windows.size() == 1 ? windows.first() : nullptr;
+    }
+
+    TestEnvironment env;
+    std::unique_ptr<MainWindow> window;
+};
+
+void expectBoxes(const ScriptedDialogs& dialogs, const QStringList& texts)
+{
+    QCOMPARE(dialogs.texts(), texts);
+    for (const ScriptedDialogs::Shown& box : dialogs.shown())
+        QCOMPARE(box.title, kNotice);
+}
+
+void addDocument(TestEnvironment& env, const QString& table, const QString& field,
+                 const QString& number)
+{
+    QVERIFY(env.db().ExecuteSql(QStringLiteral("insert into %1(%2)values(?)").arg(table, field),
+                                {number}));
+}
+
+const QList<std::pair<QString, QString>> kDocumentTables = {
+    {QStringLiteral("入库管理模块"), QStringLiteral("入库单号")},
+    {QStringLiteral("出库管理模块"), QStringLiteral("出库单号")},
+    {QStringLiteral("销售管理模块"), QStringLiteral("销售单号")},
+    {QStringLiteral("退货管理模块"), QStringLiteral("退货单号")},
+    {QStringLiteral("借用管理模块"), QStringLiteral("借用单号")},
+    {QStringLiteral("归还管理模块"), QStringLiteral("归还单号")},
+    {QStringLiteral("问题处理模块"), QStringLiteral("问题单号")},
+};
+
+} // namespace
+
+class TestMaintenance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void displayName_data();
+    void displayName();
+
+    void firstBackupOfTheDay();
+    void secondBackupAsksToReplace();
+    void secondBackupCancelledCopiesNothing();
+    void backupNeedsLogin();
+    void backupWithoutFolderFails();
+
+    void restoreWindowListsBackups();
+    void restoreReplacesDatabaseAndQuits();
+    void restoreCancelledStillQuits();
+    void restoreWithoutBackupKeepsDatabase();
+    void failedCopyLeavesTargetWhole();
+
+    void clearingNeedsAdministrator();
+    void clearingCancelledKeepsData();
+    void clearingEmptiesStockAndDocuments();
+    void failedClearingChangesNothing();
+};
+
+void TestMaintenance::displayName_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("dated") << "2018-3-5.mdb"
+                           << "2018-3-5";
+    QTest::newRow("twice") << "a.mdb.mdb"
+                           << "a";
+    QTest::newRow("inside") << "x.mdbcopy.mdb"
+                            << "xcopy";
+    QTest::newRow("capitals kept") << "old.MDB"
+                                   << "old.MDB";
+    QTest::newRow("none") << ""
+                          << "";
+}
+
+void TestMaintenance::displayName()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, shown);
+    QCOMPARE(backupDisplayName(file), shown);
+}
+
+void TestMaintenance::firstBackupOfTheDay()
+{
+    // Any logged-in operator may back up.
+    Shell shell(QStringLiteral("zhang"));
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("数据库备份成功")});
+    QCOMPARE(shell.env.dialogs().last().icon, MessageIcon::None);
+    QCOMPARE(shell.env.dialogs().last().owner, shell.window.get());
+    QCOMPARE(Shell::lotsIn(shell.backupPath(kTodaysBackup)), 1);
+    QCOMPARE(QDir(shell.env.context().backupDirectory()).entryList(QDir::Files),
+             QStringList{kTodaysBackup});
+    // The database stays open and usable.
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+}
+
+void TestMaintenance::secondBackupAsksToReplace()
+{
+    Shell shell;
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    QCOMPARE(Shell::lotsIn(shell.backupPath(kTodaysBackup)), 0);
+
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.env.dialogs().clear();
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    const ScriptedDialogs& dialogs = shell.env.dialogs();
+    expectBoxes(dialogs, {QStringLiteral("今日数据库已备份，是否继续覆盖？"),
+                          QStringLiteral("数据库覆盖成功")});
+    QCOMPARE(dialogs.shown().first().icon, MessageIcon::Question);
+    QCOMPARE(dialogs.shown().first().buttons, MessageButtons::OkCancel);
+    QCOMPARE(dialogs.shown().first().owner, shell.window.get());
+    QCOMPARE(Shell::lotsIn(shell.backupPath(kTodaysBackup)), 1);
+    QCOMPARE(QDir(shell.env.context().backupDirectory()).entryList(QDir::Files),
+             QStringList{kTodaysBackup});
+}
+
+void TestMaintenance::secondBackupCancelledCopiesNothing()
+{
+    Shell shell;
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.env.dialogs().clear();
+    shell.env.dialogs().answerMessage(MessageAnswer::Cancel);
+    shell.trigger(QStringLiteral("备份数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("今日数据库已备份，是否继续覆盖？")});
+    QCOMPARE(Shell::lotsIn(shell.backupPath(kTodaysBackup)), 0);
+}
+
+void TestMaintenance::backupNeedsLogin()
+{
+    Shell shell{QString()};
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("请登录后操作")});
+    QVERIFY(QDir(shell.env.context().backupDirectory()).isEmpty());
+}
+
+void TestMaintenance::backupWithoutFolderFails()
+{
+    Shell shell;
+    QVERIFY(QDir(shell.env.context().backupDirectory()).removeRecursively());
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("数据库备份失败")});
+    QVERIFY(!QFileInfo::exists(shell.env.context().backupDirectory()));
+}
+
+void TestMaintenance::restoreWindowListsBackups()
+{
+    Shell shell;
+    for (const QString& name :
+         {kTodaysBackup, QStringLiteral("copy by hand.mdb"), QStringLiteral("notes.txt"),
+          QStringLiteral("2018-3-4.mdb.copying")})
+        QVERIFY(QFile::copy(shell.env.context().databasePath(), shell.backupPath(name)));
+    shell.trigger(QStringLiteral("恢复数据库"));
+    RestoreWindow* restore = shell.restoreWindow();
+    QVERIFY(restore);
+    QVERIFY(restore->isVisible() && !restore->isModal());
+    QCOMPARE(restore->windowTitle(), QStringLiteral("数据库恢复"));
+    auto* backups = restore->findChild<QComboBox*>(QStringLiteral("组合框1"));
+    QVERIFY(!backups->isEditable());
+    QStringList listed;
+    for (int item = 0; item < backups->count(); ++item)
+        listed.append(backups->itemText(item));
+    listed.sort();
+    QCOMPARE(listed, (QStringList{kTodaysBackup, QStringLiteral("copy by hand.mdb")}));
+    QCOMPARE(restore->findChild<QLabel*>(QStringLiteral("透明标签1"))->text(),
+             QStringLiteral("请选择要恢复的数据库"));
+    QVERIFY(shell.env.dialogs().shown().isEmpty());
+}
+
+void TestMaintenance::restoreReplacesDatabaseAndQuits()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    QVERIFY(copyFileReplacing(shell.env.context().databasePath(), shell.backupPath(kTodaysBackup)));
+    shell.env.addStock(QStringLiteral("rk2"), QStringLiteral("p2"), QStringLiteral("螺母"),
+                       QStringLiteral("7"));
+
+    shell.trigger(QStringLiteral("恢复数据库"));
+    RestoreWindow* restore = shell.restoreWindow();
+    QCOMPARE(restore->findChild<QComboBox*>(QStringLiteral("组合框1"))->currentText(),
+             kTodaysBackup);
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.env.dialogs().answerMessage();
+    QTest::mouseClick(restore->findChild<QPushButton*>(QStringLiteral("按钮_确认恢复")),
+                      Qt::LeftButton);
+    const ScriptedDialogs& dialogs = shell.env.dialogs();
+    expectBoxes(dialogs, {QStringLiteral("是否恢复到2018-3-5数据库？此操作无法回退！"),
+                          QStringLiteral("数据库恢复成功"), kReady});
+    QCOMPARE(dialogs.shown().first().icon, MessageIcon::Question);
+    QCOMPARE(dialogs.shown().first().buttons, MessageButtons::OkCancel);
+    QCOMPARE(dialogs.last().icon, MessageIcon::None);
+    QCOMPARE(shell.env.quitCodes(), QList<int>{0});
+    QVERIFY(!shell.env.db().isOpen());
+    QCOMPARE(Shell::lotsIn(shell.env.context().databasePath()), 1);
+    QCOMPARE(QDir(shell.env.programDirectory()).entryList(QDir::Files),
+             QStringList{QStringLiteral("datalx.mdb")});
+    // The backup itself stays.
+    QCOMPARE(Shell::lotsIn(shell.backupPath(kTodaysBackup)), 1);
+}
+
+void TestMaintenance::restoreCancelledStillQuits()
+{
+    Shell shell;
+    QVERIFY(copyFileReplacing(shell.env.context().databasePath(), shell.backupPath(kTodaysBackup)));
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.trigger(QStringLiteral("恢复数据库"));
+    shell.env.dialogs().answerMessage(MessageAnswer::Cancel);
+    shell.env.dialogs().answerMessage();
+    shell.restoreWindow()->restore();
+    expectBoxes(shell.env.dialogs(),
+                {QStringLiteral("是否恢复到2018-3-5数据库？此操作无法回退！"), kReady});
+    QCOMPARE(shell.env.quitCodes(), QList<int>{0});
+    QVERIFY(shell.env.db().isOpen());
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+}
+
+void TestMaintenance::restoreWithoutBackupKeepsDatabase()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.trigger(QStringLiteral("恢复数据库"));
+    RestoreWindow* restore = shell.restoreWindow();
+    QVERIFY(restore->findChild<QComboBox*>(QStringLiteral("组合框1"))->currentText().isEmpty());
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.env.dialogs().answerMessage();
+    restore->restore();
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("是否恢复到数据库？此操作无法回退！"),
+                                      QStringLiteral("数据库恢复失败"), kReady});
+    QCOMPARE(shell.env.quitCodes(), QList<int>{0});
+    // The current database is still there, whole.
+    QCOMPARE(Shell::lotsIn(shell.env.context().databasePath()), 1);
+    QCOMPARE(QDir(shell.env.programDirectory()).entryList(QDir::Files),
+             QStringList{QStringLiteral("datalx.mdb")});
+}
+
+void TestMaintenance::failedCopyLeavesTargetWhole()
+{
+    TestEnvironment env;
+    const QString database = env.context().databasePath();
+    const QByteArray before = [&database] {
+        QFile file(database);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QVERIFY(!before.isEmpty());
+    const QString backups = env.context().backupDirectory();
+    QVERIFY(!restoreDatabaseFile(QDir(backups).filePath(QStringLiteral("missing.mdb")), database));
+    QVERIFY(!restoreDatabaseFile(backups, database));
+    QFile file(database);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    QCOMPARE(QDir(env.programDirectory()).entryList(QDir::Files),
+             QStringList{QStringLiteral("datalx.mdb")});
+}
+
+void TestMaintenance::clearingNeedsAdministrator()
+{
+    Shell shell(QStringLiteral("zhang"));
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("清空数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("此操作仅管理员可操作")});
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+}
+
+void TestMaintenance::clearingCancelledKeepsData()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    addDocument(shell.env, QStringLiteral("销售管理模块"), QStringLiteral("销售单号"),
+                QStringLiteral("xs1"));
+    shell.env.dialogs().answerMessage(MessageAnswer::Cancel);
+    shell.trigger(QStringLiteral("清空数据库"));
+    const ScriptedDialogs& dialogs = shell.env.dialogs();
+    expectBoxes(dialogs, {QStringLiteral("此操作无法回退，请确认当前数据库是否已备份")});
+    QCOMPARE(dialogs.last().icon, MessageIcon::Warning);
+    QCOMPARE(dialogs.last().buttons, MessageButtons::OkCancel);
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+    QCOMPARE(shell.env.count(QStringLiteral("销售管理模块")), 1);
+}
+
+void TestMaintenance::clearingEmptiesStockAndDocuments()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    for (const auto& [table, field] : kDocumentTables)
+        addDocument(shell.env, table, field, QStringLiteral("d1"));
+    shell.env.context().refreshMainWindow();
+    auto* stock = shell.window->findChild<ReportList*>(QStringLiteral("超级列表框主"));
+    QCOMPARE(stock->rowCount(), 1);
+
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("清空数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("此操作无法回退，请确认当前数据库是否已备份"),
+                                      QStringLiteral("操作成功")});
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 0);
+    for (const auto& pair : kDocumentTables)
+        QCOMPARE(shell.env.count(pair.first), 0);
+    QCOMPARE(shell.env.count(QStringLiteral("用户登录模块")), 1);
+    QCOMPARE(shell.env.count(QStringLiteral("系统信息管理模块")), 1);
+    // The stock list no longer shows the deleted lot.
+    QCOMPARE(stock->rowCount(), 0);
+}
+
+void TestMaintenance::failedClearingChangesNothing()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    for (const auto& [table, field] : kDocumentTables)
+        addDocument(shell.env, table, field, QStringLiteral("d1"));
+    // The last of the eight statements fails.
+    QVERIFY(shell.env.db().ExecuteSql(
+        QStringLiteral("create trigger keep_problems before delete on 问题处理模块 "
+                       "begin select raise(abort, 'kept'); end")));
+
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("清空数据库"));
+    QCOMPARE(shell.env.dialogs().last().text, QStringLiteral("操作失败"));
+    QCOMPARE(shell.env.dialogs().last().title, kNotice);
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+    for (const auto& pair : kDocumentTables)
+        QCOMPARE(shell.env.count(pair.first), 1);
+    QVERIFY(!shell.env.db().inTransaction());
+}
+
+QTEST_MAIN(TestMaintenance)
+#include "test_maintenance.moc"
