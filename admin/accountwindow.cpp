@@ -6,6 +6,7 @@
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
+#include "ui/ownedwindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -31,8 +32,11 @@ QLineEdit* addBox(QWidget* parent, const QString& name, const QRect& rect, bool 
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setGeometry(rect);
-    if (password)
+    if (password) {
         box->setEchoMode(QLineEdit::Password);
+        // Each typed character shows as "*", whatever the platform's own masking character.
+        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    }
     return box;
 }
 
@@ -59,7 +63,8 @@ QPushButton* addButton(QWidget* parent, const QString& name, const QString& capt
 } // namespace
 
 AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context), mLoginWindow(loginWindow)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context),
+      mLoginWindow(loginWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("账号管理页面"));

@@ -5,6 +5,7 @@
 #include "storage/database.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
+#include "ui/ownedwindow.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -130,7 +131,7 @@ void clearDatabase(AppContext& context, QWidget* owner)
 }
 
 RestoreWindow::RestoreWindow(AppContext& context)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("数据库恢复"));

@@ -4,6 +4,7 @@
 #include "movements/listfill.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
+#include "ui/ownedwindow.h"
 #include "ui/reportlist.h"
 
 #include <QAction>
@@ -175,7 +176,7 @@ constexpr int kStatusHeight = 21;
 } // namespace
 
 RecordDetailsWindow::RecordDetailsWindow(AppContext& context)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("出入库表单详细信息管理模块    （仅限管理员进入）"));

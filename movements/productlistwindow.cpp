@@ -4,13 +4,14 @@
 #include "movements/formcontrols.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
+#include "ui/ownedwindow.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
 ProductListWindow::ProductListWindow(AppContext& context, const QString& title, int outerHeight,
                                      const QString& findButtonName, const QString& listName)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);

@@ -8,13 +8,14 @@
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
+#include "ui/ownedwindow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 StockInWindow::StockInWindow(AppContext& context)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("入库信息管理"));

@@ -3,10 +3,11 @@
 #include "app/context.h"
 #include "movements/listfill.h"
 #include "ui/geometry.h"
+#include "ui/ownedwindow.h"
 #include "ui/reportlist.h"
 
 ProblemGoodsWindow::ProblemGoodsWindow(AppContext& context)
-    : QWidget(context.mainWindow(), Qt::Window)
+    : QWidget(context.mainWindow(), ownedWindowFlags())
 {
     setWindowTitle(QStringLiteral("问题产品统计"));
     placeWindow(this, 50, 50, 903, 467);

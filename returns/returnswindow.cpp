@@ -5,6 +5,7 @@
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
+#include "ui/ownedwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +26,7 @@ Control* place(Control* control, const QString& name, int left, int top, int wid
 } // namespace
 
 ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& layout)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context), mKind(*layout.kind)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context), mKind(*layout.kind)
 {
     setWindowTitle(layout.title);
     placeWindow(this, 50, 50, 737, 523);
@@ -58,6 +59,7 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
                               QStringLiteral("透明标签4"), 407, 428, 51, 20);
     mRemark = place(new QLineEdit(QStringLiteral("无"), this), QStringLiteral("编辑框_备注"), 478,
                     428, 97, 52);
+    mRemark->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a tall box: the text starts at its top
     remarkLabel->setBuddy(mRemark);
 
     auto* scanButton = place(new QPushButton(QStringLiteral("点此扫描"), this),

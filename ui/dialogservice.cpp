@@ -3,9 +3,13 @@
 #include "ui/inputbox.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpacerItem>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -41,6 +45,28 @@ MessageAnswer closedAnswer(MessageButtons buttons)
         return MessageAnswer::No;
     }
     return MessageAnswer::Cancel;
+}
+
+// The narrowest message box, and the room the window manager's title bar takes beside the
+// title (window icon, minimise, maximise and close buttons).
+constexpr int kMinimumMessageWidth = 200;
+constexpr int kTitleBarRoom = 140;
+
+// Keeps the box wide enough for the window manager to show its whole title: a short text such
+// as "操作成功" would otherwise make a box so narrow that "提示" shrinks to an ellipsis.
+void keepTitleVisible(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width =
+        std::max(kMinimumMessageWidth,
+                 QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarRoom);
+    // In the row of the buttons, so that it adds width and no height.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount() - 1, 0, 1, grid->columnCount());
 }
 
 } // namespace
@@ -83,6 +109,8 @@ std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request)
         if (QAbstractButton* shown = box->button(button))
             shown->setText(caption);
     }
+    // After setIcon(), which lays the box out anew.
+    keepTitleVisible(*box);
     return box;
 }
 

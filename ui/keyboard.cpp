@@ -62,6 +62,15 @@ private:
     QString mAllowed;
 };
 
+// Moves the focus as a key press does: the window shows the focus cue from then on, as after
+// Tab, so that the operator sees which control the next Enter reaches (styles draw it only
+// after a keyboard focus change, never after a programmatic one).
+void focusByKey(QWidget* target)
+{
+    target->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 // Runs an action on Return or the keypad's Enter and consumes the key.
 class EnterFilter : public QObject
 {
@@ -105,7 +114,7 @@ protected:
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == mKey &&
             mTarget) {
-            mTarget->setFocus(Qt::OtherFocusReason);
+            focusByKey(mTarget);
             mTarget->setChecked(true);
             return true;
         }
@@ -151,7 +160,7 @@ void onEnterFocus(QWidget* from, QWidget* to)
     QPointer<QWidget> target = to;
     onEnter(from, [target] {
         if (target)
-            target->setFocus(Qt::OtherFocusReason);
+            focusByKey(target);
     });
 }
 

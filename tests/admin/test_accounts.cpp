@@ -100,6 +100,7 @@ private slots:
     void registrationRefusals();
     void duplicateNameFails();
     void enterLeadsToRegistering();
+    void passwordsShowAsStars();
 
     void listShowsEveryAccount();
     void changePasswordNeedsSelection();
@@ -233,6 +234,15 @@ void TestAccounts::enterLeadsToRegistering()
     QTest::keyClick(registerButton, Qt::Key_Return);
     expectLast(accounts.env.dialogs(), QStringLiteral("用户注册成功"), kNotice);
     QVERIFY(accountMatches(accounts.env.db(), QStringLiteral("wang"), QStringLiteral("pw")));
+}
+
+void TestAccounts::passwordsShowAsStars()
+{
+    Accounts accounts;
+    accounts.type(QStringLiteral("li"), QStringLiteral("pw1"), QStringLiteral("密码"));
+    QCOMPARE(accounts.user_->displayText(), QStringLiteral("li"));
+    QCOMPARE(accounts.password->displayText(), QStringLiteral("***"));
+    QCOMPARE(accounts.repeated->displayText(), QStringLiteral("**"));
 }
 
 void TestAccounts::listShowsEveryAccount()

@@ -5,6 +5,7 @@
 #include "tests/movements/windowdriver.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
+#include "ui/geometry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -133,7 +134,7 @@ void TestProductWindows::layouts()
                       : kind == 1 ? openStockOutWindow(env.context())
                                   : openBorrowingWindow(env.context()));
     QCOMPARE(window->windowTitle(), title);
-    QCOMPARE(window->size(), QSize(737 - 16, outerHeight - 39));
+    QCOMPARE(window->size(), QSize(737 - kFrameWidth, outerHeight - kFrameHeight));
     auto* products = window.control<ReportList>(list);
     QCOMPARE(products->geometry(), QRect(16, 48, 700, 367));
     QCOMPARE(products->rowCount(), 1);

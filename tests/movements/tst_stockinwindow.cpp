@@ -5,6 +5,7 @@
 #include "tests/movements/windowdriver.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
+#include "ui/geometry.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -95,7 +96,7 @@ void TestStockInWindow::opensWithScannedId()
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), "入库信息管理");
     QCOMPARE(window->pos(), QPoint(50, 50));
-    QCOMPARE(window->size(), QSize(259 - 16, 295 - 39));
+    QCOMPARE(window->size(), QSize(259 - kFrameWidth, 295 - kFrameHeight));
     auto* id = window.control<QLineEdit>("编辑框_ID");
     QVERIFY(!id->isEnabled());
     QCOMPARE(id->geometry(), QRect(106, 22, 109, 21));

@@ -3,6 +3,7 @@
 #include "ui/geometry.h"
 #include "ui/inputbox.h"
 #include "ui/keyboard.h"
+#include "ui/ownedwindow.h"
 #include "ui/reportlist.h"
 
 #include <QAbstractItemModelTester>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -122,6 +124,7 @@ private slots:
     void messageAnswerOnClose();
     void messageServiceRunsBox();
     void messageDefaultTitle();
+    void messageBoxWideEnoughForTitle();
 
     void reportModelPassesTester();
     void reportListCells();
@@ -130,6 +133,7 @@ private slots:
     void reportListFocusWithoutSelection();
 
     void placeWindowSetsClientSize();
+    void ownedWindowStaysWithOwner();
 };
 
 void TestUi::leadingIntegerReads_data()
@@ -229,9 +233,11 @@ void TestUi::enterMovesFocusAndRunsAction()
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
     first->setFocus();
+    QVERIFY(!window.testAttribute(Qt::WA_KeyboardFocusChange));
     QTest::keyClick(first, Qt::Key_Return);
     QVERIFY(second->hasFocus());
-    QCOMPARE(returns.count(), 0); // the key is consumed
+    QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange)); // the focus cue shows
+    QCOMPARE(returns.count(), 0);                              // the key is consumed
     QCOMPARE(runs, 0);
     QTest::keyClick(second, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(runs, 1);
@@ -534,6 +540,23 @@ void TestUi::messageDefaultTitle()
     QCOMPARE(dialogs.lastInput.owner, &owner);
 }
 
+void TestUi::messageBoxWideEnoughForTitle()
+{
+    MessageRequest request;
+    request.text = QStringLiteral("操作成功");
+    request.title = QStringLiteral("提示");
+    const std::unique_ptr<QMessageBox> shortBox = buildMessageBox(request);
+    shortBox->show();
+    QVERIFY(shortBox->width() >= 200);
+
+    request.title = QStringLiteral("一个相当长的标题，比提示的文字长得多");
+    const std::unique_ptr<QMessageBox> longBox = buildMessageBox(request);
+    longBox->show();
+    QFont titleFont = longBox->font();
+    titleFont.setBold(true);
+    QVERIFY(longBox->width() >= QFontMetrics(titleFont).horizontalAdvance(request.title) + 140);
+}
+
 void TestUi::reportModelPassesTester()
 {
     ReportListModel model;
@@ -684,6 +707,20 @@ void TestUi::placeWindowSetsClientSize()
     placeWindow(&window, 50, 50, 830, 588);
     QCOMPARE(window.pos(), QPoint(50, 50));
     QCOMPARE(window.size(), QSize(830 - kFrameWidth, 588 - kFrameHeight));
+}
+
+void TestUi::ownedWindowStaysWithOwner()
+{
+    QWidget owner;
+    owner.show();
+    auto* window = new QWidget(&owner, ownedWindowFlags());
+    window->show();
+    QVERIFY(window->isWindow());
+    QVERIFY(!window->isModal());
+    QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(window->windowHandle());
+    // The window manager keeps a window above the one it is transient for.
+    QCOMPARE(window->windowHandle()->transientParent(), owner.windowHandle());
 }
 
 QTEST_MAIN(TestUi)
