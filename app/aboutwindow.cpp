@@ -2,11 +2,12 @@
 
 #include "app/context.h"
 #include "ui/geometry.h"
+#include "ui/ownedwindow.h"
 
 #include <QFont>
 #include <QLabel>
 
-AboutWindow::AboutWindow(AppContext& context) : QWidget(context.mainWindow(), Qt::Window)
+AboutWindow::AboutWindow(AppContext& context) : QWidget(context.mainWindow(), ownedWindowFlags())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("关于软件"));

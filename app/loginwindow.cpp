@@ -6,13 +6,14 @@
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
+#include "ui/ownedwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 LoginWindow::LoginWindow(AppContext& context)
-    : QWidget(context.mainWindow(), Qt::Window), mContext(context)
+    : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("用户登录"));
@@ -35,6 +36,8 @@ LoginWindow::LoginWindow(AppContext& context)
     QLabel* passwordLabel = makeLabel(QStringLiteral("透明标签2"), QStringLiteral("密  码"), 98);
     mPasswordBox = makeBox(QStringLiteral("编辑框_密码"), 98);
     mPasswordBox->setEchoMode(QLineEdit::Password);
+    // Each typed character shows as "*", whatever the platform's own masking character.
+    mPasswordBox->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     userLabel->setBuddy(mUserBox);
     passwordLabel->setBuddy(mPasswordBox);
 

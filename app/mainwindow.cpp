@@ -6,6 +6,7 @@
 #include "app/context.h"
 #include "app/iconstrip.h"
 #include "app/loginwindow.h"
+#include "movements/listfill.h"
 #include "movements/windows.h"
 #include "returns/windows.h"
 #include "storage/database.h"
@@ -21,9 +22,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStringList>
 
 #include <array>
-#include <vector>
 
 // The icons are compiled into this library; a static library needs its resources named once.
 static void loadIconResources()
@@ -36,6 +37,9 @@ namespace
 
 const QString kTitleBeforeUser = QStringLiteral("  - 登录用户 : ");
 const QString kStockQuery = QStringLiteral("select * from 总数据库模块");
+const QStringList kStockFields = {QStringLiteral("入库单号"), QStringLiteral("产品ID"),
+                                  QStringLiteral("产品名称"), QStringLiteral("产品库存"),
+                                  QStringLiteral("产品单位"), QStringLiteral("备注")};
 const QString kDatabaseUser = QStringLiteral("admin");
 const QString kDatabasePassword = QStringLiteral("Korb4719qe");
 const QString kInfoTitle = QStringLiteral("提示");
@@ -192,30 +196,9 @@ void MainWindow::openDatabase()
 void MainWindow::refreshTitleAndStock()
 {
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
-    mStockList->clear();
-    fillStockList();
-}
-
-void MainWindow::fillStockList()
-{
-    Database& db = mContext.数据库();
-    const int handle = db.OpenTable(kStockQuery);
-    if (handle == 0)
-        return;
-    std::vector<QStringList> rows;
-    for (int number = 1; !db.IsEOF(handle); ++number, db.MoveNext(handle)) {
-        rows.push_back({
-            QString::number(number),
-            db.readText(handle, QStringLiteral("入库单号")),
-            db.readText(handle, QStringLiteral("产品ID")),
-            db.readText(handle, QStringLiteral("产品名称")),
-            db.readDisplay(handle, QStringLiteral("产品库存")),
-            db.readText(handle, QStringLiteral("产品单位")),
-            db.readText(handle, QStringLiteral("备注")),
-        });
-    }
-    db.CloseTable(handle);
-    mStockList->appendRows(std::move(rows));
+    // Every stock lot in the order the database returns them, numbered from 1; the stock shows
+    // as its decimal text (12, 12.5). A failed query leaves the list empty.
+    fillListFromQuery(mContext.数据库(), mStockList, kStockQuery, {}, kStockFields);
 }
 
 void MainWindow::openWindowAt(int position)

@@ -44,7 +44,6 @@ protected:
 private:
     void buildMenu();
     void buildControls();
-    void fillStockList();
     void refreshClicked();
     void printClicked();
     void deleteProduct();

@@ -1,5 +1,6 @@
 // The application shell: main window, icon strip dispatch, login and logout, the stock list,
 // product deletion, closing and quitting, the password digest and the fatal error box.
+#include "admin/accountwindow.h"
 #include "admin/recorddetailswindow.h"
 #include "app/aboutwindow.h"
 #include "app/application.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -116,6 +118,7 @@ class TestApp : public QObject
     Q_OBJECT
 private slots:
     void startUpShowsTitleAndNoStock();
+    void menuStripAndColumnsInOrder();
     void failedDatabaseOpenIsReported();
     void destroyingMainWindowClosesDatabase();
 
@@ -168,6 +171,32 @@ void TestApp::startUpShowsTitleAndNoStock()
     QCOMPARE(shell.strip()->count(), 9);
     QCOMPARE(shell.strip()->item(8)->text(), QStringLiteral("问题产品"));
     QVERIFY(shell.env.dialogs().shown().isEmpty());
+}
+
+void TestApp::menuStripAndColumnsInOrder()
+{
+    Shell shell;
+    MainWindow& window = shell.open();
+    // Menu items in order, separators as empty texts.
+    const auto itemTexts = [&window](const QString& menu) {
+        QStringList texts;
+        for (const QAction* action : window.findChild<QMenu*>(menu)->actions())
+            texts.append(action->isSeparator() ? QString() : action->text());
+        return texts;
+    };
+    QCOMPARE(itemTexts(QStringLiteral("菜单_程序")),
+             QStringList({"备份数据库", "恢复数据库", "", "清空数据库", "", "退出"}));
+    QCOMPARE(itemTexts(QStringLiteral("菜单_帮助")), QStringList{QStringLiteral("关于")});
+
+    const QStringList captions = {"管理员登录", "详细信息", "入库管理", "出库管理", "销售管理",
+                                  "退货管理",   "借用管理", "归还管理", "问题产品"};
+    QCOMPARE(shell.strip()->count(), captions.size());
+    for (int position = 0; position < captions.size(); ++position)
+        QCOMPARE(shell.strip()->item(position)->text(), captions.at(position));
+
+    const QList<int> widths = {50, 123, 123, 123, 80, 80, 120};
+    for (int column = 0; column < widths.size(); ++column)
+        QCOMPARE(shell.stockList()->columnWidth(column), widths.at(column));
 }
 
 void TestApp::failedDatabaseOpenIsReported()
@@ -425,12 +454,22 @@ void TestApp::enterMovesToPasswordThenLogsIn()
     QLineEdit* password = box(login, QStringLiteral("编辑框_密码"));
     QCOMPARE(password->echoMode(), QLineEdit::Password);
 
+    // Tab walks name, password and the three buttons in the order they stand.
+    const QStringList tabOrder = {"编辑框_密码", "按钮_登录", "按钮_用户设置", "按钮_注销",
+                                  "编辑框_用户名"};
+    for (const QString& next : tabOrder) {
+        QTest::keyClick(login->focusWidget(), Qt::Key_Tab);
+        QCOMPARE(login->focusWidget()->objectName(), next);
+    }
+
     QTest::keyClicks(name, QStringLiteral("admin"));
     QTest::keyClick(name, Qt::Key_Return);
     QVERIFY(shell.env.dialogs().shown().isEmpty());
     QCOMPARE(login->focusWidget(), password);
 
     QTest::keyClicks(password, QStringLiteral("admin"));
+    // The typed password shows as stars.
+    QCOMPARE(password->displayText(), QStringLiteral("*****"));
     shell.env.dialogs().answerMessage();
     QTest::keyClick(password, Qt::Key_Enter);
     QCOMPARE(shell.env.dialogs().texts(), QStringList{QStringLiteral("登录成功")});
@@ -449,6 +488,15 @@ void TestApp::wrongPasswordKeepsWindowOpen()
     QCOMPARE(shell.loginWindow(), login);
     QCOMPARE(box(login, QStringLiteral("编辑框_密码"))->text(), QStringLiteral("Admin"));
     QCOMPARE(shell.window->windowTitle(), kProgramTitle);
+
+    // Without a database no account matches, not even with the right password.
+    shell.env.db().CloseDatabase();
+    box(login, QStringLiteral("编辑框_密码"))->setText(QStringLiteral("admin"));
+    shell.env.dialogs().answerMessage();
+    click(login, QStringLiteral("按钮_登录"));
+    QCOMPARE(shell.env.dialogs().last().text, QStringLiteral("用户名或密码不正确"));
+    QCOMPARE(shell.env.context().sessionUser(), QString());
+    QCOMPARE(shell.loginWindow(), login);
 }
 void TestApp::loginSucceeds_data()
 {
@@ -542,6 +590,12 @@ void TestApp::userSettingsNeedsAdministrator()
     shell.env.context().setSessionUser(QStringLiteral("admin"));
     QTest::mouseClick(settings, Qt::LeftButton);
     QCOMPARE(shell.env.dialogs().shown().size(), 1);
+    // The account window belongs to the main window, not to the login window.
+    const QList<AccountWindow*> accounts = shell.window->findChildren<AccountWindow*>();
+    QCOMPARE(accounts.size(), 1);
+    QCOMPARE(accounts.first()->parentWidget(), shell.window.get());
+    QVERIFY(accounts.first()->isWindow() && accounts.first()->isVisible());
+    QVERIFY(!accounts.first()->isModal());
 }
 
 void TestApp::refreshNumbersRowsAndShowsStock()
