@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 
 AppContext::AppContext(DialogService& dialogs, Clock& clock, const QString& programDirectory)
     : mDialogs(dialogs), mClock(clock), mProgramDirectory(programDirectory),
@@ -40,6 +41,21 @@ void AppContext::reopenDatabase()
 {
     if (mReopen)
         mReopen();
+}
+
+QSettings& AppContext::settings()
+{
+    if (!mSettings) {
+        mSettings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                QStringLiteral("Tarnel"),
+                                                QStringLiteral("商品仓库管理系统"));
+    }
+    return *mSettings;
+}
+
+void AppContext::setSettings(std::unique_ptr<QSettings> settings)
+{
+    mSettings = std::move(settings);
 }
 
 void AppContext::quit(int exitCode)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Clock;
+class QSettings;
 class Database;
 class DialogService;
 
@@ -47,6 +48,11 @@ public:
     void refreshMainWindow();
     void reopenDatabase();
 
+    // The operator's saved settings (the print settings): the user's settings file, or the
+    // registry on Windows. Tests give a file of their own.
+    QSettings& settings();
+    void setSettings(std::unique_ptr<QSettings> settings);
+
     // Ends the application with the exit code (QCoreApplication::exit unless a test replaced it).
     void quit(int exitCode);
     void setQuitHandler(std::function<void(int)> handler) { mQuit = std::move(handler); }
@@ -56,6 +62,7 @@ private:
     Clock& mClock;
     QString mProgramDirectory;
     std::unique_ptr<Database> mDatabase;
+    std::unique_ptr<QSettings> mSettings;
     QString mSessionUser;
     QPointer<QWidget> mMainWindow;
     std::function<void()> mRefresh;

@@ -1,5 +1,9 @@
 #include "ui/dialogservice.h"
 
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+
 #include "ui/inputbox.h"
 
 #include <QAbstractButton>
@@ -200,4 +204,47 @@ qint64 leadingInteger(const QString& text)
         value = value * 10 + digit;
     }
     return negative ? -value : value;
+}
+
+std::optional<QFont> DialogService::chooseFont(QWidget*, const QFont&)
+{
+    return std::nullopt;
+}
+
+std::optional<QColor> DialogService::chooseColor(QWidget*, const QColor&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> DialogService::chooseSaveFile(QWidget*, const QString&, const QString&,
+                                                     const QString&)
+{
+    return std::nullopt;
+}
+
+std::optional<QFont> WidgetDialogService::chooseFont(QWidget* owner, const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, owner);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+std::optional<QColor> WidgetDialogService::chooseColor(QWidget* owner, const QColor& initial)
+{
+    const QColor color = QColorDialog::getColor(initial, owner);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+std::optional<QString> WidgetDialogService::chooseSaveFile(QWidget* owner, const QString& title,
+                                                           const QString& defaultName,
+                                                           const QString& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(owner, title, defaultName, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QList>
 #include <QString>
 
@@ -51,6 +53,14 @@ public:
     std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
                                  const QString& initialText = {}, InputMode mode = InputMode::Text);
 
+    // The standard choosers: font, colour and a file name to save to (the file dialog asks
+    // before overwriting). Each returns nothing when cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial);
+    virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial);
+    virtual std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
+                                                  const QString& defaultName,
+                                                  const QString& filter);
+
 protected:
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
     virtual std::optional<QString> showInput(const InputRequest& request) = 0;
@@ -59,6 +69,13 @@ protected:
 // The real boxes: QMessageBox with the exact title, and the application's own input box.
 class WidgetDialogService : public DialogService
 {
+public:
+    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
+                                          const QString& defaultName,
+                                          const QString& filter) override;
+
 protected:
     MessageAnswer showMessage(const MessageRequest& request) override;
     std::optional<QString> showInput(const InputRequest& request) override;

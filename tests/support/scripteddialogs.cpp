@@ -74,3 +74,49 @@ std::optional<QString> ScriptedDialogs::showInput(const InputRequest& request)
     }
     return mAnswers.takeFirst().text;
 }
+
+void ScriptedDialogs::answerFont(std::optional<QFont> font)
+{
+    mFonts.append(std::move(font));
+}
+
+void ScriptedDialogs::answerColor(std::optional<QColor> color)
+{
+    mColors.append(std::move(color));
+}
+
+void ScriptedDialogs::answerSaveFile(std::optional<QString> path)
+{
+    mFiles.append(std::move(path));
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(QWidget*, const QFont&)
+{
+    mChoosers.append(QStringLiteral("font"));
+    if (mFonts.isEmpty()) {
+        QTest::qFail("unexpected font dialog", __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return mFonts.takeFirst();
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&)
+{
+    mChoosers.append(QStringLiteral("color"));
+    if (mColors.isEmpty()) {
+        QTest::qFail("unexpected colour dialog", __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return mColors.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::chooseSaveFile(QWidget*, const QString& title,
+                                                       const QString&, const QString&)
+{
+    mChoosers.append(QStringLiteral("file:") + title);
+    if (mFiles.isEmpty()) {
+        QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return mFiles.takeFirst();
+}

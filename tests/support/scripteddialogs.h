@@ -29,6 +29,18 @@ public:
     void answerMessage(MessageAnswer answer = MessageAnswer::Ok);
     // The next input box is confirmed with the text, or cancelled with std::nullopt.
     void answerInput(std::optional<QString> text);
+    // The next font, colour or save-file chooser is answered with the value, or cancelled.
+    void answerFont(std::optional<QFont> font);
+    void answerColor(std::optional<QColor> color);
+    void answerSaveFile(std::optional<QString> path);
+
+    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
+                                          const QString& defaultName,
+                                          const QString& filter) override;
+    // Choosers shown so far: "font", "color" or "file:" + title.
+    const QStringList& choosers() const { return mChoosers; }
 
     const QList<Shown>& shown() const { return mShown; }
     // The texts (or prompts) of all boxes shown so far, in order.
@@ -53,5 +65,9 @@ private:
         std::optional<QString> text;
     };
     QList<Answer> mAnswers;
+    QList<std::optional<QFont>> mFonts;
+    QList<std::optional<QColor>> mColors;
+    QList<std::optional<QString>> mFiles;
+    QStringList mChoosers;
     QList<Shown> mShown;
 };

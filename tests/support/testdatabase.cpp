@@ -4,6 +4,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QTest>
 
 TestProgramDirectory::TestProgramDirectory() : mPath(mDir.path())
@@ -25,6 +26,8 @@ TestEnvironment::TestEnvironment(const QString& sessionUser)
 {
     mContext = std::make_unique<AppContext>(*mDialogs, mClock, mDir.path());
     mContext->setSessionUser(sessionUser);
+    mContext->setSettings(std::make_unique<QSettings>(
+        QDir(mDir.path()).filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
     if (!mContext->数据库().NewOpenDatabase(mDir.databasePath()))
         qFatal("cannot open the test database");
     mContext->setMainWindowHooks([this] { ++mRefreshes; }, [] {});

@@ -1,0 +1,10 @@
+#pragma once
+
+class AppContext;
+class ReportList;
+class QWidget;
+
+// The print entry of every printable list: records the list as the source of the current print
+// and opens the print settings window "超级列表框打印预览设置" without an owner and without
+// disabling other windows.
+void openPrintSettings(AppContext& context, QWidget* sourceWindow, ReportList* source);
