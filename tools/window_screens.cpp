@@ -1,0 +1,143 @@
+// Saves a picture of every working window over a temporary database with a few stock lots,
+// sales, loans, problem records and accounts, for checking the layouts by eye:
+//   xvfb-run -a build-tests/bin/tarnel-window-screens /tmp/screens
+// (a second argument "default" keeps the platform's font instead of the application's).
+
+#include "admin/accounts.h"
+#include "admin/accountwindow.h"
+#include "admin/maintenance.h"
+#include "admin/recorddetailswindow.h"
+#include "movements/windows.h"
+#include "returns/windows.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+
+namespace
+{
+
+bool save(QWidget* window, const QDir& out, const char* name)
+{
+    if (!window)
+        return false;
+    window->show();
+    QApplication::processEvents();
+    const QString path = out.filePath(QString::fromLatin1(name));
+    const bool saved = window->grab().save(path);
+    std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+void run(TestEnvironment& env, const QString& sql, const QVariantList& values)
+{
+    if (!env.db().ExecuteSql(sql, values))
+        std::printf("FAILED %s\n", qPrintable(env.db().lastError()));
+}
+
+void addSampleData(TestEnvironment& env)
+{
+    env.addStock("rk2018357130", "6901234567890", "不锈钢螺丝 M4×20", "120", "盒", "无");
+    env.addStock("rk2018358215", "6907654321098", "六角螺母 M4", "7.5", "千克", "散装");
+    env.addStock("rk20183101020", "A-100", "活动扳手 250mm", "3", "把", "借用频繁");
+    const QString stockIn =
+        QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,产品单位,"
+                       "入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)");
+    run(env, stockIn,
+        {"rk2018357130", "6901234567890", "不锈钢螺丝 M4×20", "120", "盒", "2018-3-5", "admin",
+         "无"});
+    run(env, stockIn,
+        {"rk2018358215", "6907654321098", "六角螺母 M4", "7.5", "千克", "2018-3-5", "zhang",
+         "散装"});
+    const QString sale = QStringLiteral(
+        "insert into 销售管理模块(销售单号,入库单号,产品ID,产品名称,销售数量,产品单位,销售单价,"
+        "销售时间,销售人员)values(?,?,?,?,?,?,?,?,?)");
+    run(env, sale,
+        {"xs2018351030", "rk2018357130", "6901234567890", "不锈钢螺丝 M4×20", "5", "盒", "12.5",
+         "2018-3-5", "admin"});
+    run(env, sale,
+        {"xs20183101125", "rk2018358215", "6907654321098", "六角螺母 M4", "2", "千克", "30",
+         "2018-3-10", "张会计"});
+    run(env, QStringLiteral("update 销售管理模块 set 退货记录=? where 销售单号=? "),
+        {"1", "xs2018351030"});
+    run(env,
+        QStringLiteral("insert into 借用管理模块(借用单号,入库单号,产品ID,产品名称,借用数量,"
+                       "产品单位,借用人员单位,借用时间,审批人员,备注)values(?,?,?,?,?,?,?,?,?,?)"),
+        {"jy20183101020", "rk20183101020", "A-100", "活动扳手 250mm", "2", "把", "维修部 李工",
+         "2018-3-10", "admin", "无"});
+    run(env,
+        QStringLiteral("insert into "
+                       "问题处理模块(问题单号,入库单号,销售单号,退货单号,产品ID,产品名称,问题数量,"
+                       "产品单位,问题原因,发现时间,录入人员,备注)values(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {"wt2018361512", "rk2018357130", "xs2018351030", "th2018361512", "6901234567890",
+         "不锈钢螺丝 M4×20", "1", "盒", "退货且无法再次销售", "2018-3-6", "admin", "螺纹损坏"});
+    run(env,
+        QStringLiteral("insert into "
+                       "问题处理模块(问题单号,入库单号,借用单号,归还单号,产品ID,产品名称,问题数量,"
+                       "产品单位,问题原因,发现时间,录入人员,备注)values(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {"wt2018311930", "rk20183101020", "jy20183101020", "gh2018311930", "A-100",
+         "活动扳手 250mm", "1", "把", "归还且无法再次销售", "2018-3-11", "admin", "无"});
+    registerAccount(env.db(), QStringLiteral("zhang"), QStringLiteral("123"));
+    registerAccount(env.db(), QStringLiteral("李四"), QStringLiteral("456"));
+    for (const char* name : {"2018-3-5.mdb", "2018-2-28.mdb"})
+        QFile::copy(env.context().databasePath(),
+                    QDir(env.context().backupDirectory()).filePath(QString::fromUtf8(name)));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    const QDir out(arguments.value(1, QDir::tempPath()));
+    QDir().mkpath(out.path());
+    // The application's own font (see configureApplication).
+    if (arguments.value(2) != QLatin1String("default"))
+        QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
+
+    TestEnvironment env;
+    addSampleData(env);
+    bool ok = true;
+
+    env.dialogs().answerInput(QStringLiteral("6901234567890"));
+    std::unique_ptr<QWidget> stockIn(openStockInWindow(env.context()));
+    if (stockIn)
+        stockIn->findChild<QLineEdit*>(QStringLiteral("编辑框_名称"))
+            ->setText(QStringLiteral("不锈钢螺丝 M4×20"));
+    ok = save(stockIn.get(), out, "stockin.png") && ok;
+    std::unique_ptr<QWidget> sales(openSalesWindow(env.context()));
+    ok = save(sales.get(), out, "sales.png") && ok;
+    std::unique_ptr<QWidget> stockOut(openStockOutWindow(env.context()));
+    ok = save(stockOut.get(), out, "stockout.png") && ok;
+    std::unique_ptr<QWidget> lending(openBorrowingWindow(env.context()));
+    ok = save(lending.get(), out, "borrowing.png") && ok;
+
+    std::unique_ptr<QWidget> salesReturns(openSalesReturnsWindow(env.context()));
+    ok = save(salesReturns.get(), out, "salesreturns.png") && ok;
+    std::unique_ptr<QWidget> loanReturns(openLoanReturnsWindow(env.context()));
+    ok = save(loanReturns.get(), out, "loanreturns.png") && ok;
+    std::unique_ptr<QWidget> problems(openProblemGoodsWindow(env.context()));
+    ok = save(problems.get(), out, "problemgoods.png") && ok;
+
+    RecordDetailsWindow details(env.context());
+    ok = save(&details, out, "details_welcome.png") && ok;
+    details.findChild<QTabWidget*>(QStringLiteral("高级选择夹1"))->setCurrentIndex(1);
+    ok = save(&details, out, "details_stockin.png") && ok;
+    AccountWindow accounts(env.context(), nullptr);
+    accounts.listAccounts();
+    ok = save(&accounts, out, "accounts.png") && ok;
+    RestoreWindow restore(env.context());
+    ok = save(&restore, out, "restore.png") && ok;
+    return ok ? 0 : 1;
+}
