@@ -16,17 +16,19 @@ DocumentNumbers::DocumentNumbers(Clock& clock, QObject* parent) : QObject(parent
 
 QString DocumentNumbers::make(const QString& prefix)
 {
+    // Digits already handed out for this kind: the second of the last number, and also an
+    // earlier moment that reads the same (9:01:11 and 9:11:01 both give ...9111). Wait for the
+    // next second until the digits are new, so that an update or a later return by number never
+    // touches two documents. A few tries cover every such coincidence.
+    QSet<QString>& made = mMadeDigits[prefix];
     QDateTime now = mClock.now();
     QString digits = timestampDigits(now);
-    const auto last = mLastDigits.constFind(prefix);
-    if (last != mLastDigits.constEnd() && last.value() == digits) {
-        // Still the second of the last number of this kind: wait for the next one, so that an
-        // update or a later return by number never touches two documents.
+    for (int tries = 0; made.contains(digits) && tries < kMaxWaits; ++tries) {
         mClock.wait(1000 - now.time().msec());
         now = mClock.now();
         digits = timestampDigits(now);
     }
-    mLastDigits.insert(prefix, digits);
+    made.insert(digits);
     return prefix + digits;
 }
 

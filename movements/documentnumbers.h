@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class AppContext;
@@ -14,7 +15,8 @@ QString timestampDigits(const QDateTime& time);
 
 // Makes document numbers: a prefix ("rk", "xs", "ck", "jy", "th", "gh", "wt") followed by the
 // timestamp digits of one reading of the clock. A number is never handed out twice for a prefix:
-// when the clock still gives the digits last made for that prefix, it waits for the next second.
+// when the clock gives digits already made for that prefix (the same second, or an earlier
+// moment that reads the same), it waits for the next second.
 class DocumentNumbers : public QObject
 {
     Q_OBJECT
@@ -27,5 +29,6 @@ public:
 
 private:
     Clock& mClock;
-    QHash<QString, QString> mLastDigits;
+    static constexpr int kMaxWaits = 10;
+    QHash<QString, QSet<QString>> mMadeDigits;
 };

@@ -86,6 +86,13 @@ void TestMovementRules::numbersNeverRepeat()
     // A whole second at most.
     QCOMPARE(numbers.make("ck"), "ck201835975");
     QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 7, 5)));
+
+    // 9:01:11 and, ten minutes later, 9:11:01 read the same: the later one moves on a second.
+    clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 1, 11)));
+    QCOMPARE(numbers.make("ck"), "ck2018359111");
+    clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 11, 1)));
+    QCOMPARE(numbers.make("ck"), "ck2018359112");
+    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 11, 2)));
 }
 
 void TestMovementRules::oneMakerPerContext()
