@@ -2,6 +2,7 @@
 
 #include "app/context.h"
 #include "movements/listfill.h"
+#include "printing/printentry.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/ownedwindow.h"
@@ -288,7 +289,5 @@ void RecordDetailsWindow::printRecordTab(int tab)
 
 void RecordDetailsWindow::printList(ReportList* list)
 {
-    // The print settings window, which would take this window and the list, is not yet part of
-    // the program: the list is not printed.
-    Q_UNUSED(list);
+    openPrintSettings(mContext, this, list);
 }

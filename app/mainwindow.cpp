@@ -8,6 +8,7 @@
 #include "app/loginwindow.h"
 #include "movements/listfill.h"
 #include "movements/windows.h"
+#include "printing/printentry.h"
 #include "returns/windows.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"
@@ -263,7 +264,7 @@ void MainWindow::printClicked()
         mContext.dialogs().message(this, kPleaseLogIn, kInfoTitle);
         return;
     }
-    // The print settings window arrives with report printing.
+    openPrintSettings(mContext, this, mStockList);
 }
 
 void MainWindow::deleteProduct()

@@ -59,6 +59,9 @@ struct ReportPrintSettings {
     int firstPageNumber = 1;
     bool repeatLastRow = false;
     bool autoGridLines = false;
+    // The paper the printer's own settings dialog chose when it is none of the paper list's
+    // (portrait, tenths of a millimetre); empty: the paper of the list.
+    QSize devicePaper;
 };
 
 // A printable table: text cells addressed by row and column from 1, each with its style, merged

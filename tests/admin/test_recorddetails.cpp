@@ -1,11 +1,14 @@
 // The record details window: the administrator check on every tab change, the filling of each
 // record tab with running numbers and its count, and the print items.
 #include "admin/recorddetailswindow.h"
+#include "printing/printsession.h"
+#include "printing/printsettingswindow.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
 #include "ui/reportlist.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTabBar>
@@ -48,6 +51,22 @@ struct Details {
                                      extra ? QStringLiteral(",?") : "");
         QVERIFY(
             env.db().ExecuteSql(sql, extra ? QVariantList{number, value} : QVariantList{number}));
+    }
+
+    // The list the print items last handed to printing; closes the print settings windows they
+    // opened (they have no owner) and gives how many there were.
+    ReportList* printed() { return PrintSession::of(env.context()).source(); }
+    static int closePrintSettings()
+    {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<PrintSettingsWindow*>(widget) && widget->isVisible()) {
+                widget->close();
+                ++count;
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return count;
     }
 
     TestEnvironment env;
@@ -268,6 +287,8 @@ void TestRecordDetails::printItemSwitchesAndFillsOnce()
     QCOMPARE(details.tabs->currentIndex(), 1);
     QCOMPARE(details.window->list(1)->rowCount(), 1);
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条入库信息"));
+    QCOMPARE(details.printed(), details.window->list(1));
+    QCOMPARE(Details::closePrintSettings(), 1);
 
     // Chosen again while its tab is current, the list is printed as it stands: no new query.
     details.addRecord(QStringLiteral("入库管理模块"), QStringLiteral("入库单号"),
@@ -275,6 +296,7 @@ void TestRecordDetails::printItemSwitchesAndFillsOnce()
     details.print(QStringLiteral("入库表单"));
     QCOMPARE(details.window->list(1)->rowCount(), 1);
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条入库信息"));
+    QCOMPARE(Details::closePrintSettings(), 1);
 
     // For another user the switch is refused like a click on the tab.
     details.env.context().setSessionUser(QStringLiteral("zhang"));
@@ -283,6 +305,7 @@ void TestRecordDetails::printItemSwitchesAndFillsOnce()
     QCOMPARE(details.tabs->currentIndex(), 2);
     QCOMPARE(details.env.dialogs().texts(), QStringList{QStringLiteral("本页面仅管理员可操作")});
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条入库信息"));
+    Details::closePrintSettings();
 }
 
 void TestRecordDetails::printItemOfReturnsShowsItsHeader()
@@ -297,6 +320,8 @@ void TestRecordDetails::printItemOfReturnsShowsItsHeader()
     QCOMPARE(list->columnTitle(9), QStringLiteral("是否影响再次销售"));
     QCOMPARE(list->cellText(0, 9), QStringLiteral("是"));
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条退货信息"));
+    QCOMPARE(details.printed(), list);
+    QCOMPARE(Details::closePrintSettings(), 1);
 }
 
 QTEST_MAIN(TestRecordDetails)

@@ -10,6 +10,8 @@
 #include "app/loginwindow.h"
 #include "app/mainwindow.h"
 #include "app/passworddigest.h"
+#include "printing/printsession.h"
+#include "printing/printsettingswindow.h"
 #include "storage/database.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
@@ -100,6 +102,20 @@ LoginWindow* logIn(Shell& shell, const QString& user, const QString& password)
     shell.env.dialogs().answerMessage();
     click(login, QStringLiteral("按钮_登录"));
     return login;
+}
+
+// The print settings windows open now (they have no owner), closed and counted.
+int closePrintSettings()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<PrintSettingsWindow*>(widget) && widget->isVisible()) {
+            widget->close();
+            ++count;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return count;
 }
 
 // The boxes shown so far had these texts, and the last one this title and icon.
@@ -697,6 +713,12 @@ void TestApp::guardedCommandsAskForLogin()
                  follows.isEmpty() ? QStringList() : QStringList{follows});
     else
         expectBoxes(shell.env.dialogs(), {message}, QStringLiteral("提示"));
+    if (command == QLatin1String("按钮_打印")) {
+        // Past the guard the print settings window opens on the stock list.
+        QCOMPARE(closePrintSettings(), message.isEmpty() ? 1 : 0);
+        if (message.isEmpty())
+            QCOMPARE(PrintSession::of(shell.env.context()).source(), shell.stockList());
+    }
 }
 
 void TestApp::deleteProductWithoutSelectionDoesNothing()

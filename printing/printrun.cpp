@@ -1,0 +1,191 @@
+#include "printing/printrun.h"
+
+#include "app/context.h"
+#include "printing/reportlayout.h"
+#include "printing/reportpainter.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+QString printProgressText(int copy, int copies, int page, int pages, const QString& target)
+{
+    return QStringLiteral("正在打印第 %1/%2 份 %3/%4 页到 %5 ")
+        .arg(copy)
+        .arg(copies)
+        .arg(page)
+        .arg(pages)
+        .arg(target);
+}
+
+QString printTarget(const ReportPrintSettings& settings)
+{
+    if (settings.printToFile)
+        return QStringLiteral("文件: ") + settings.fileName;
+    return QStringLiteral("打印机");
+}
+
+PrintProgressBox::PrintProgressBox(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("正在打印，请稍候..."));
+    mText = new QLabel(this);
+    mText->setObjectName(QStringLiteral("标签_进度"));
+    mText->setMinimumWidth(360);
+    mBar = new QProgressBar(this);
+    mBar->setObjectName(QStringLiteral("进度条_打印"));
+    mBar->setRange(0, 100);
+    mBar->setValue(0);
+    auto* abort = new QPushButton(QStringLiteral("中止打印(&C)"), this);
+    abort->setObjectName(QStringLiteral("按钮_中止"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(mText);
+    layout->addWidget(mBar);
+    layout->addWidget(abort, 0, Qt::AlignHCenter);
+    connect(abort, &QPushButton::clicked, this, &PrintProgressBox::abortRequested);
+}
+
+void PrintProgressBox::setProgress(const QString& text, int percent)
+{
+    mText->setText(text);
+    mBar->setValue(percent);
+}
+
+QString PrintProgressBox::text() const
+{
+    return mText->text();
+}
+
+int PrintProgressBox::percent() const
+{
+    return mBar->value();
+}
+
+void PrintProgressBox::reject()
+{
+    emit abortRequested();
+}
+
+PrintRun::PrintRun(AppContext& context, QWidget* owner, ReportTable& table)
+    : mContext(context), mOwner(owner), mTable(table)
+{
+}
+
+void PrintRun::tell(const QString& text, MessageIcon icon)
+{
+    mContext.dialogs().message(mOwner, text, QStringLiteral("提示"), icon);
+}
+
+namespace
+{
+
+// The printer device for the settings: a PDF writer for a file, else the chosen printer;
+// nothing when that printer is not there.
+std::unique_ptr<QPrinter> printerFor(const ReportPrintSettings& settings)
+{
+    std::unique_ptr<QPrinter> printer;
+    if (settings.printToFile) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(settings.fileName);
+        return printer;
+    }
+    if (settings.printerName.isEmpty())
+        return nullptr;
+    const QPrinterInfo info = QPrinterInfo::printerInfo(settings.printerName);
+    if (info.isNull())
+        return nullptr;
+    printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid())
+        return nullptr;
+    return printer;
+}
+
+} // namespace
+
+bool PrintRun::run()
+{
+    const ReportPrintSettings settings = mTable.printSettings();
+    if (settings.printToFile && settings.fileName.trimmed().isEmpty()) {
+        tell(QStringLiteral("未指定欲打印到的文件名称"), MessageIcon::Warning);
+        return false;
+    }
+    const std::unique_ptr<QPrinter> printer = printerFor(settings);
+    if (!printer) {
+        tell(QStringLiteral("无法创建打印机设备"), MessageIcon::Error);
+        return false;
+    }
+
+    const PrintSelection selection = selectPrintedPages(mTable);
+    // Even pages of a one-page report: there is nothing to print, and no job is started.
+    if (selection.pages.empty())
+        return true;
+    const ReportTable& table = selection.rowRange ? *selection.rowRange : mTable;
+    const QSize paper = selection.layout.paper;
+    const QSize portrait = settings.landscape ? paper.transposed() : paper;
+    printer->setDocName(mDocumentName);
+    printer->setCopyCount(1); // the copies are printed one after the other below
+    printer->setFullPage(true);
+    printer->setPageLayout(QPageLayout(
+        QPageSize(QSizeF(portrait) / 10.0, QPageSize::Millimeter),
+        settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+
+    QPainter painter;
+    if (!painter.begin(printer.get())) {
+        tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
+        return false;
+    }
+    // Table units (tenths of a millimetre) to device pixels, from the paper's corner.
+    painter.scale(printer->logicalDpiX() / 254.0, printer->logicalDpiY() / 254.0);
+
+    PrintProgressBox progress(mOwner);
+    progress.setWindowModality(Qt::ApplicationModal);
+    QObject::connect(&progress, &PrintProgressBox::abortRequested, [this] { mAborted = true; });
+    progress.show();
+
+    const ReportPainter pages(table, selection.layout);
+    const QString target = printTarget(settings);
+    const int copies = std::max(1, settings.copies);
+    const int pageCount = int(selection.pages.size());
+    bool pageFailed = false;
+    bool first = true;
+    mAborted = false;
+    for (int copy = 1; copy <= copies && !mAborted && !pageFailed; ++copy) {
+        for (int page = 1; page <= pageCount; ++page) {
+            if (!first && !printer->newPage()) {
+                pageFailed = true;
+                break;
+            }
+            first = false;
+            const QString text = printProgressText(copy, copies, page, pageCount, target);
+            const int percent = ((copy - 1) * pageCount + page) * 100 / (copies * pageCount);
+            progress.setProgress(text, percent);
+            if (mObserver)
+                mObserver(text, percent);
+            pages.paintPage(painter, selection.pages[std::size_t(page - 1)], false);
+            QCoreApplication::processEvents();
+            if (mAborted)
+                break;
+        }
+    }
+    if (mAborted)
+        printer->abort();
+    painter.end();
+    // Hidden, not closed: closing the box is the operator's way to abort.
+    progress.hide();
+
+    if (pageFailed) {
+        tell(QStringLiteral("打印页失败"), MessageIcon::Error);
+        return false;
+    }
+    return !mAborted;
+}

@@ -1,0 +1,30 @@
+#include "printing/printsession.h"
+
+#include "app/context.h"
+#include "ui/reportlist.h"
+
+PrintSession::PrintSession(QObject* parent) : QObject(parent) {}
+
+QWidget* PrintSession::sourceWindow() const
+{
+    return mSourceWindow;
+}
+
+ReportList* PrintSession::source() const
+{
+    return mSource;
+}
+
+void PrintSession::setSource(QWidget* window, ReportList* list)
+{
+    mSourceWindow = window;
+    mSource = list;
+}
+
+PrintSession& PrintSession::of(AppContext& context)
+{
+    auto* session = context.findChild<PrintSession*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!session)
+        session = new PrintSession(&context);
+    return *session;
+}
