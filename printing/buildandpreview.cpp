@@ -18,7 +18,8 @@ void buildAndPreview(AppContext& context, const PrintRequest& request)
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::unique_ptr<ReportTable> table = buildReport(request);
-    QApplication::restoreOverrideCursor();
+    // The busy cursor stays until the preview is up.
     if (table)
         openPrintPreview(context, std::move(table));
+    QApplication::restoreOverrideCursor();
 }

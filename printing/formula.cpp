@@ -37,7 +37,9 @@ bool evaluatePiece(const QString& piece, double* value)
         *value = throughText(
             std::pow(leadingNumberOf(piece.left(at)), leadingNumberOf(piece.mid(at + 1))));
     } else {
-        *value = leadingNumberOf(piece);
+        // A piece read as a number is carried as text too: a divisor is tested and used as its
+        // "%.13g" value.
+        *value = throughText(leadingNumberOf(piece));
     }
     return true;
 }

@@ -39,7 +39,7 @@ int fittedScale(int viewLength, double extentAtActualSize)
     if (extentAtActualSize <= 0)
         return 1000;
     const double scale = std::floor(viewLength * 1000.0 / extentAtActualSize);
-    return int(std::clamp(scale, double(kMinimumScale), double(kMaximumScale)));
+    return int(std::max(scale, double(kMinimumScale)));
 }
 
 PreviewView::PreviewView(QWidget* parent) : QAbstractScrollArea(parent)

@@ -18,7 +18,7 @@ constexpr int kScrollStep = 30;
 int zoomedIn(int scale);
 int zoomedOut(int scale);
 // "等宽" / "等高": the scale that fits an extent measured at actual size into the view's length
-// (below 200 it is 200, above 3000 it is 3000).
+// (below 200 it is 200; a fit is not held to the zoom commands' 3000).
 int fittedScale(int viewLength, double extentAtActualSize);
 
 // The page view of the print preview: one page of the report on white paper over a dark grey

@@ -338,14 +338,14 @@ void PrintSettingsDialog::setUpPrinter()
     const QString name = mPrinter->currentData().toString();
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
     if (name.isEmpty() || info.isNull()) {
-        mContext.dialogs().message(this, QStringLiteral("不能打开打印机设备."), QString(),
-                                   MessageIcon::Error);
+        mContext.dialogs().message(this, QStringLiteral("不能打开打印机设备."),
+                                   QStringLiteral("提示"), MessageIcon::Error);
         return;
     }
     QPrinter printer(info, QPrinter::HighResolution);
     if (!printer.isValid()) {
-        mContext.dialogs().message(this, QStringLiteral("不能打开打印机设备."), QString(),
-                                   MessageIcon::Error);
+        mContext.dialogs().message(this, QStringLiteral("不能打开打印机设备."),
+                                   QStringLiteral("提示"), MessageIcon::Error);
         return;
     }
 

@@ -217,14 +217,17 @@ void PrintSettingsWindow::buildControls()
     const std::array<QString, 3> columnCaptions = {QStringLiteral("标题行颜色:"),
                                                    QStringLiteral("奇数列颜色:"),
                                                    QStringLiteral("偶数列颜色:")};
+    // The row pickers first, then the column pickers: Tab goes down one block, then the other.
     for (std::size_t i = 0; i < 3; ++i) {
         const int rowTop = 88 + int(i) * 26;
-        const int columnTop = 188 + int(i) * 26;
         mRowColours[i] = new ColourButton(mContext, colourGroup);
         mRowColours[i]->setObjectName(rowPickers[i]);
         mRowColours[i]->setGeometry(84, rowTop, 72, 24);
         addSettingsLabel(colourGroup, rowLabels[i], rowCaptions[i], QRect(8, rowTop + 2, 76, 20),
                          mRowColours[i]);
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        const int columnTop = 188 + int(i) * 26;
         mColumnColours[i] = new ColourButton(mContext, colourGroup);
         mColumnColours[i]->setObjectName(columnPickers[i]);
         mColumnColours[i]->setGeometry(84, columnTop, 72, 24);
@@ -504,6 +507,9 @@ void PrintSettingsWindow::deleteCustomColumn()
     if (row < columns.size())
         columns.removeAt(row);
     delete mCustomColumns->takeItem(row);
+    // Nothing is selected afterwards: a second "删除" must not take the neighbouring column
+    // the list would otherwise move its selection to.
+    mCustomColumns->setCurrentRow(-1);
 }
 
 bool PrintSettingsWindow::eventFilter(QObject* watched, QEvent* event)

@@ -153,7 +153,7 @@ std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
                 double sum = 0;
                 for (int r = 5; r <= C + 4; ++r)
                     sum = std::trunc(sum + leadingNumberOf(table.text(r, c))) + 0.0;
-                table.setText(summaryRow, c, numberText(sum));
+                table.setText(summaryRow, c, QString::number(sum, 'f', 0));
             }
         }
         table.setBold(summaryRow, 1, 1, columns(), true);

@@ -330,6 +330,9 @@ void TestPreview::fittingWidthAndHeight()
     QCOMPARE(view->extentAtActualSize().width(), (2970 + 100) * dpi / 254.0);
     QCOMPARE(fittedScale(10, 1000), 200);
     QCOMPARE(fittedScale(500, 1000), 500);
+    // A small paper in a large view fits beyond the zoom commands' 3000; "放大" then gives 3000.
+    QCOMPARE(fittedScale(4000, 1000), 4000);
+    QCOMPARE(zoomedIn(4000), 3000);
 }
 
 void TestPreview::millimetreText_data()
@@ -558,6 +561,7 @@ void TestPreview::printerSetupWithoutPrinter()
     control<QPushButton>(&dialog, QStringLiteral("按钮_设置"))->click();
     QCOMPARE(env.dialogs().shown().size(), 1);
     QCOMPARE(env.dialogs().last().text, QStringLiteral("不能打开打印机设备."));
+    QCOMPARE(env.dialogs().last().title, QStringLiteral("提示"));
     QCOMPARE(env.dialogs().last().icon, MessageIcon::Error);
 }
 

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -159,6 +160,7 @@ class TestPrintSettings : public QObject
     Q_OBJECT
 private slots:
     void opensWithTemplateDefaults();
+    void tabOrderAndLabels();
     void savedLayoutComesBack();
     void unselectedPaperStaysUnselected();
     void unsavedLayoutIsIgnoredNextTime();
@@ -233,6 +235,39 @@ void TestPrintSettings::opensWithTemplateDefaults()
     QVERIFY(!request.serialColumn);
     QCOMPARE(request.colours, (std::array<int, 4>{0, 0, 0, 0}));
     QVERIFY(s.env.dialogs().shown().isEmpty());
+}
+
+void TestPrintSettings::tabOrderAndLabels()
+{
+    Settings s;
+    s.open();
+    // Tab walks the left column, the paper and totals settings, then the colours block by block.
+    QStringList order;
+    QWidget* first = s.edit(QStringLiteral("标题"));
+    QWidget* widget = first;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->window() == s.window.get())
+            order.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+    } while (widget != first);
+    QCOMPARE(order, QStringList({"标题",       "日期",   "字体",     "备注",      "显示列表框",
+                                 "新列列表框", "添加",   "纸张",     "类别4",     "类别3",
+                                 "页号位置",   "行数",   "字体大小", "线型1",     "类别2",
+                                 "线型3",      "线型4",  "不打合计", "打合计",    "打统计",
+                                 "统计列表框", "默认色", "自配色",   "自定义行",  "自定义列",
+                                 "标题颜色",   "奇行色", "偶行色",   "标题颜色1", "奇列色",
+                                 "偶列色",     "序号",   "保存配置", "打印预览",  "取消"}));
+
+    const QList<std::pair<const char*, const char*>> buddies = {
+        {"标签1", "标题"},       {"标签2", "日期"},        {"标签9", "备注"},
+        {"标签3", "显示列表框"}, {"标签19", "新列列表框"}, {"标签7", "纸张"},
+        {"标签6", "页号位置"},   {"标签4", "行数"},        {"标签5", "字体大小"},
+        {"标签12", "标题颜色"},  {"标签10", "奇行色"},     {"标签11", "偶行色"},
+        {"标签15", "标题颜色1"}, {"标签16", "奇列色"},     {"标签17", "偶列色"}};
+    for (const auto& [label, box] : buddies) {
+        QCOMPARE(s.child<QLabel>(QString::fromUtf8(label))->buddy(),
+                 s.child<QWidget>(QString::fromUtf8(box)));
+    }
 }
 
 void TestPrintSettings::savedLayoutComesBack()
@@ -614,6 +649,13 @@ void TestPrintSettings::customColumnsAreAddedAndDeleted()
     QCOMPARE(Settings::texts(s.customColumns()), QStringList{QStringLiteral("双倍")});
     QCOMPARE(Settings::texts(s.statistics()), QStringList{QStringLiteral("双倍")});
     QCOMPARE(PrintSession::of(s.env.context()).customColumns(), CustomColumns{both.at(1)});
+
+    // Nothing stays selected: "删除" again refuses instead of taking the remaining column.
+    s.env.dialogs().answerMessage();
+    remove->trigger();
+    QCOMPARE(s.env.dialogs().texts().size(), 2);
+    QCOMPARE(s.env.dialogs().last().text, QStringLiteral("没有选择任何要删除的列名！"));
+    QCOMPARE(Settings::texts(s.customColumns()), QStringList{QStringLiteral("双倍")});
 }
 
 void TestPrintSettings::previewBuildsTheReportAndCloses()

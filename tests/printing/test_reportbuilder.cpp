@@ -104,6 +104,7 @@ void ReportBuilderTest::formula_data()
     row("division by zero", "1/0", "0");
     row("divisor too small", "1/0.00000001", "0");
     row("small divisor", "1/0.001", "1000");
+    row("divisor tested as text", "1/0.00000010000000000001", "0");
     row("values through text", "1/3*3", "0.9999999999999");
     row("upper E", "E", "2.718282");
     row("lower e", "e*2", "5.436564");
@@ -286,6 +287,14 @@ void ReportBuilderTest::statistics()
     QCOMPARE(table->text(4, 6), QStringLiteral("两倍"));
     QCOMPARE(table->text(7, 2), QStringLiteral("统 计"));
     QCOMPARE(table->text(7, 6), QStringLiteral("6"));
+
+    // A whole sum keeps all its digits (barcodes summed).
+    fillList({{QStringLiteral("条码"), 100, Qt::AlignLeft}},
+             {{"6901234567892"}, {"6901234567892"}});
+    req = request({0}, false);
+    req.totals = {QStringLiteral("二"), QStringLiteral("条码")};
+    table = buildReport(req);
+    QCOMPARE(table->text(7, 2), QStringLiteral("13802469135784"));
 }
 
 void ReportBuilderTest::customColumns()
