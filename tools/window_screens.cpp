@@ -1,16 +1,25 @@
 // Saves a picture of every working window over a temporary database with a few stock lots,
 // sales, loans, problem records and accounts, for checking the layouts by eye:
-//   xvfb-run -a build-tests/bin/tarnel-window-screens /tmp/screens
-// (a second argument "default" keeps the platform's font instead of the application's).
+//   xvfb-run -a build-tests/bin/tarnel-window-screens /tmp/screens [default] [LINE_STYLE]
+// (a second argument "default" keeps the platform's font instead of the application's; a third
+// chooses the grid line style, 1 to 4, of the sample report).
 
 #include "admin/accounts.h"
 #include "admin/accountwindow.h"
 #include "admin/maintenance.h"
 #include "admin/recorddetailswindow.h"
 #include "movements/windows.h"
+#include "printing/pagejumpdialog.h"
+#include "printing/preview.h"
+#include "printing/previewwindow.h"
+#include "printing/printentry.h"
+#include "printing/printrun.h"
+#include "printing/printsettingsdialog.h"
+#include "printing/reportbuilder.h"
 #include "returns/windows.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
+#include "ui/reportlist.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,6 +103,83 @@ void addSampleData(TestEnvironment& env)
                     QDir(env.context().backupDirectory()).filePath(QString::fromUtf8(name)));
 }
 
+// The print settings window over a list, the preview of a sample report of 60 lots, its print
+// settings dialog, the page jump box, and the report printed to a PDF file.
+bool saveReportScreens(TestEnvironment& env, const QDir& out, int lineStyle)
+{
+    ReportList list;
+    list.setColumns({{QStringLiteral("入库单号"), 110, Qt::AlignLeft},
+                     {QStringLiteral("产品名称"), 140, Qt::AlignLeft},
+                     {QStringLiteral("产品库存"), 70, Qt::AlignRight},
+                     {QStringLiteral("产品单位"), 60, Qt::AlignHCenter},
+                     {QStringLiteral("备注"), 120, Qt::AlignLeft}});
+    std::vector<QStringList> rows;
+    const QStringList names = {QStringLiteral("不锈钢螺丝 M4×20"), QStringLiteral("六角螺母 M4"),
+                               QStringLiteral("活动扳手 250mm"), QStringLiteral("电工胶带"),
+                               QStringLiteral("十字螺丝刀（大号，带磁性刀头，绝缘手柄）")};
+    for (int i = 0; i < 60; ++i)
+        rows.push_back({QStringLiteral("rk2018357%1").arg(100 + i), names.at(i % names.size()),
+                        QString::number((i * 37) % 200 + 0.5 * (i % 2)), QStringLiteral("盒"),
+                        i % 3 ? QStringLiteral("无") : QStringLiteral("借用频繁")});
+    list.appendRows(rows);
+
+    openPrintSettings(env.context(), nullptr, &list);
+    bool ok = false;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window->windowTitle() == QStringLiteral("超级列表框打印预览设置")) {
+            ok = save(window, out, "printsettingswindow.png");
+            delete window;
+        }
+    }
+
+    PrintRequest request;
+    request.source = &list;
+    request.title = QStringLiteral("商品库存报表");
+    request.titleFont = {QStringLiteral("宋体"), QString::number(rgbValue(0, 0, 128)),
+                         QStringLiteral("1"), QStringLiteral("18")};
+    request.dateLine = QStringLiteral("打印日期:2018年3月5日");
+    request.columns = {0, 1, 2, 3, 4};
+    request.serialColumn = true;
+    request.lineStyle = lineStyle;
+    request.totals = {QStringLiteral("一")};
+    request.pageNumberPosition = 5;
+    request.colours = {1, int(rgbValue(222, 223, 206)), int(rgbValue(239, 239, 222)), 0};
+    request.remarks = QStringLiteral("备注：本报表由仓库管理员核对，库存以实物盘点为准。");
+    request.landscape = false;
+    request.paper = 2;
+    auto report = buildReport(request);
+    if (!report)
+        return false;
+
+    std::unique_ptr<PreviewWindow> preview(
+        static_cast<PreviewWindow*>(openPrintPreview(env.context(), std::move(report))));
+    preview->showNormal();
+    preview->resize(1000, 800);
+    ok = save(preview.get(), out, "preview.png") && ok;
+    preview->zoomIn();
+    preview->zoomIn();
+    ok = save(preview.get(), out, "preview_zoomed.png") && ok;
+    preview->nextPage();
+    preview->nextPage();
+    preview->fitWidth();
+    ok = save(preview.get(), out, "preview_last.png") && ok;
+
+    PrintSettingsDialog settings(env.context(), preview->report().printSettings());
+    ok = save(&settings, out, "printsettings.png") && ok;
+    PageJumpDialog jump(preview->pageCount());
+    ok = save(&jump, out, "pagejump.png") && ok;
+
+    // The report printed to a PDF file, to compare the printed page with the preview.
+    ReportPrintSettings& printing = preview->report().printSettings();
+    printing.printToFile = true;
+    printing.fileName = out.filePath(QStringLiteral("report.pdf"));
+    PrintRun run(env.context(), preview.get(), preview->report());
+    const bool printed = run.run();
+    std::printf("%s %s\n", printed ? "printed" : "FAILED", qPrintable(printing.fileName));
+    return ok && printed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -139,5 +225,7 @@ int main(int argc, char** argv)
     ok = save(&accounts, out, "accounts.png") && ok;
     RestoreWindow restore(env.context());
     ok = save(&restore, out, "restore.png") && ok;
+
+    ok = saveReportScreens(env, out, arguments.value(3, QStringLiteral("1")).toInt()) && ok;
     return ok ? 0 : 1;
 }
