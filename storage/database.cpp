@@ -372,10 +372,8 @@ QString Database::adaptStatement(const QString& sql)
     return out;
 }
 
-int Database::ExecuteSql(const QString& sql, const QVariantList& params)
+sqlite3_stmt* Database::prepare(const QString& sql)
 {
-    if (sql.isEmpty() || !mDb)
-        return 0;
     const QByteArray text = adaptStatement(sql).toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
@@ -383,8 +381,18 @@ int Database::ExecuteSql(const QString& sql, const QVariantList& params)
         !statement) {
         mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
         sqlite3_finalize(statement);
-        return 0;
+        return nullptr;
     }
+    return statement;
+}
+
+int Database::ExecuteSql(const QString& sql, const QVariantList& params)
+{
+    if (sql.isEmpty() || !mDb)
+        return 0;
+    sqlite3_stmt* statement = prepare(sql);
+    if (!statement)
+        return 0;
     bool ok = bindParameters(statement, params);
     int rc = SQLITE_ROW;
     while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -411,15 +419,9 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
     if (slot < 0)
         return 0;
 
-    const QByteArray text = adaptStatement(sql).toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
-            SQLITE_OK ||
-        !statement) {
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
-        sqlite3_finalize(statement);
+    sqlite3_stmt* statement = prepare(sql);
+    if (!statement)
         return 0;
-    }
     auto set = std::make_unique<RecordSet>();
     const int columns = sqlite3_column_count(statement);
     set->names.reserve(std::size_t(columns));

@@ -10,6 +10,7 @@
 #include <optional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 class RecordSet;
 
 // How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
@@ -81,6 +82,8 @@ public:
 
 private:
     RecordSet* recordSet(int handle) const;
+    // The statement as SQLite compiled it, or null (with lastError set).
+    sqlite3_stmt* prepare(const QString& sql);
     bool run(const char* sql);
 
     sqlite3* mDb = nullptr;
