@@ -1,7 +1,7 @@
 #include "movements/productlistwindow.h"
 
 #include "app/context.h"
-#include "movements/formcontrols.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/ownedwindow.h"

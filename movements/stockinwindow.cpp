@@ -2,9 +2,9 @@
 
 #include "app/context.h"
 #include "movements/documentnumbers.h"
-#include "movements/formcontrols.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"

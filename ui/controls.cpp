@@ -1,4 +1,4 @@
-#include "movements/formcontrols.h"
+#include "ui/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>

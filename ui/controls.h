@@ -8,7 +8,16 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
-// The named controls of the movement windows, placed at their client-area rectangles.
+// Named controls placed at their client-area rectangles, as every window lays them out.
+
+// Gives the control its name and rectangle; returns it.
+template <typename Control>
+Control* placeControl(Control* control, const QString& name, const QRect& rect)
+{
+    control->setObjectName(name);
+    control->setGeometry(rect);
+    return control;
+}
 
 // A caption label, left-aligned and vertically centred, as the buddy of the box it names.
 QLabel* addCaptionLabel(QWidget* window, const QString& name, const QString& caption,
