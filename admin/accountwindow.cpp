@@ -3,6 +3,7 @@
 #include "admin/accounts.h"
 #include "app/context.h"
 #include "app/passworddigest.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
@@ -40,26 +41,6 @@ QLineEdit* addBox(QWidget* parent, const QString& name, const QRect& rect, bool 
     return box;
 }
 
-void addLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& rect,
-              QWidget* buddy)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setBuddy(buddy);
-}
-
-QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption,
-                       const QRect& rect)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
@@ -79,26 +60,27 @@ AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
         addBox(registration, QStringLiteral("编辑框_密码1"), QRect(133, 51, 104, 24), true);
     mRepeatedPasswordBox =
         addBox(registration, QStringLiteral("编辑框_密码2"), QRect(133, 83, 104, 24), true);
-    addLabel(registration, QStringLiteral("透明标签1"), QStringLiteral("用户名："),
-             QRect(64, 19, 64, 24), mUserBox);
-    addLabel(registration, QStringLiteral("透明标签2"), QStringLiteral("密  码："),
-             QRect(64, 51, 64, 24), mPasswordBox);
-    addLabel(registration, QStringLiteral("透明标签3"), QStringLiteral("密  码："),
-             QRect(64, 83, 64, 24), mRepeatedPasswordBox);
-    QPushButton* registerButton = addButton(registration, QStringLiteral("按钮_注册"),
-                                            QStringLiteral("注册"), QRect(122, 120, 72, 27));
+    addCaptionLabel(registration, QStringLiteral("透明标签1"), QStringLiteral("用户名："),
+                    QRect(64, 19, 64, 24), mUserBox);
+    addCaptionLabel(registration, QStringLiteral("透明标签2"), QStringLiteral("密  码："),
+                    QRect(64, 51, 64, 24), mPasswordBox);
+    addCaptionLabel(registration, QStringLiteral("透明标签3"), QStringLiteral("密  码："),
+                    QRect(64, 83, 64, 24), mRepeatedPasswordBox);
+    QPushButton* registerButton = addCommandButton(registration, QStringLiteral("按钮_注册"),
+                                                   QStringLiteral("注册"), QRect(122, 120, 72, 27));
 
     QGroupBox* accounts = addGroup(this, QStringLiteral("分组框2"),
                                    QStringLiteral("修改及删除账号"), QRect(24, 195, 320, 168));
     mAccounts = new QListWidget(accounts);
     mAccounts->setObjectName(QStringLiteral("列表框1"));
     mAccounts->setGeometry(6, 13, 208, 148);
-    QPushButton* listButton = addButton(accounts, QStringLiteral("按钮_显示"),
-                                        QStringLiteral("显示账号"), QRect(228, 35, 72, 27));
-    QPushButton* passwordButton = addButton(accounts, QStringLiteral("按钮_修改密码"),
-                                            QStringLiteral("修改密码"), QRect(228, 73, 72, 27));
-    QPushButton* deleteButton = addButton(accounts, QStringLiteral("按钮_删除"),
-                                          QStringLiteral("删除用户"), QRect(228, 113, 72, 27));
+    QPushButton* listButton = addCommandButton(accounts, QStringLiteral("按钮_显示"),
+                                               QStringLiteral("显示账号"), QRect(228, 35, 72, 27));
+    QPushButton* passwordButton =
+        addCommandButton(accounts, QStringLiteral("按钮_修改密码"), QStringLiteral("修改密码"),
+                         QRect(228, 73, 72, 27));
+    QPushButton* deleteButton = addCommandButton(
+        accounts, QStringLiteral("按钮_删除"), QStringLiteral("删除用户"), QRect(228, 113, 72, 27));
 
     auto* status = new QLabel(this);
     status->setObjectName(QStringLiteral("透明标签_状态"));

@@ -19,18 +19,18 @@ FormulaWindow::FormulaWindow(AppContext& context, const QStringList& printedColu
     setWindowModality(Qt::ApplicationModal);
     placeWindow(this, 50, 50, 380, 231);
 
-    mNameBox = addSettingsEdit(this, QStringLiteral("新列名编辑框"), QRect(88, 16, 88, 17));
+    mNameBox = addEditBox(this, QStringLiteral("新列名编辑框"), QRect(88, 16, 88, 17));
     mColumns = new QComboBox(this);
     mColumns->setObjectName(QStringLiteral("列内容"));
     mColumns->setGeometry(88, 41, 88, 20);
-    mFormulaBox = addSettingsEdit(this, QStringLiteral("公式编辑框"), QRect(88, 67, 264, 31));
-    addSettingsLabel(this, QStringLiteral("标签4"), QStringLiteral("新增列名:"),
-                     QRect(32, 20, 51, 16), mNameBox);
-    addSettingsLabel(this, QStringLiteral("标签1"), QStringLiteral("相关计算列:"),
-                     QRect(19, 44, 65, 16), mColumns);
-    addSettingsLabel(this, QStringLiteral("标签2"), QStringLiteral("公式:"), QRect(54, 67, 27, 16),
-                     mFormulaBox);
-    QLabel* operators = addSettingsLabel(
+    mFormulaBox = addEditBox(this, QStringLiteral("公式编辑框"), QRect(88, 67, 264, 31));
+    addCaptionLabel(this, QStringLiteral("标签4"), QStringLiteral("新增列名:"),
+                    QRect(32, 20, 51, 16), mNameBox);
+    addCaptionLabel(this, QStringLiteral("标签1"), QStringLiteral("相关计算列:"),
+                    QRect(19, 44, 65, 16), mColumns);
+    addCaptionLabel(this, QStringLiteral("标签2"), QStringLiteral("公式:"), QRect(54, 67, 27, 16),
+                    mFormulaBox);
+    QLabel* operators = addCaptionLabel(
         this, QStringLiteral("标签5"),
         QStringLiteral("运算符号说明：“^”、“+”、“-”、“*”、“/”、括号嵌套"), QRect(56, 108, 294, 23));
     // The full-width quotes make the line wider than its place in most fonts: shrink the
@@ -41,13 +41,13 @@ FormulaWindow::FormulaWindow(AppContext& context, const QStringList& printedColu
         font.setPointSizeF(font.pointSizeF() - 0.5);
     }
     operators->setFont(font);
-    addSettingsLabel(this, QStringLiteral("标签3"),
-                     QStringLiteral("公式样式:[第一列]*12(52+13)/(14-3)-[第三列]"),
-                     QRect(57, 135, 264, 16));
-    QPushButton* confirmButton = addSettingsButton(this, QStringLiteral("确定"),
-                                                   QStringLiteral("确定"), QRect(80, 166, 80, 24));
-    QPushButton* cancelButton = addSettingsButton(this, QStringLiteral("取消"),
-                                                  QStringLiteral("取消"), QRect(200, 166, 80, 24));
+    addCaptionLabel(this, QStringLiteral("标签3"),
+                    QStringLiteral("公式样式:[第一列]*12(52+13)/(14-3)-[第三列]"),
+                    QRect(57, 135, 264, 16));
+    QPushButton* confirmButton = addCommandButton(this, QStringLiteral("确定"),
+                                                  QStringLiteral("确定"), QRect(80, 166, 80, 24));
+    QPushButton* cancelButton = addCommandButton(this, QStringLiteral("取消"),
+                                                 QStringLiteral("取消"), QRect(200, 166, 80, 24));
 
     // No entry is chosen at first, so that choosing the first one adds its reference too.
     mColumns->addItems(printedColumns);

@@ -88,34 +88,34 @@ PrintSettingsWindow::PrintSettingsWindow(AppContext& context, QWidget* parent)
 void PrintSettingsWindow::buildControls()
 {
     // Left: title, date line, title font and remarks; the columns and the computed columns.
-    mTitle = addSettingsEdit(this, QStringLiteral("标题"), QRect(66, 9, 138, 22));
-    addSettingsLabel(this, QStringLiteral("标签1"), QStringLiteral("打印标题:"),
-                     QRect(8, 10, 58, 20), mTitle);
-    mDateLine = addSettingsEdit(this, QStringLiteral("日期"), QRect(66, 36, 138, 22));
-    addSettingsLabel(this, QStringLiteral("标签2"), QStringLiteral("打印日期:"),
-                     QRect(8, 37, 58, 20), mDateLine);
-    QPushButton* fontButton = addSettingsButton(this, QStringLiteral("字体"),
-                                                QStringLiteral("标题字体"), QRect(66, 63, 138, 24));
+    mTitle = addEditBox(this, QStringLiteral("标题"), QRect(66, 9, 138, 22));
+    addCaptionLabel(this, QStringLiteral("标签1"), QStringLiteral("打印标题:"),
+                    QRect(8, 10, 58, 20), mTitle);
+    mDateLine = addEditBox(this, QStringLiteral("日期"), QRect(66, 36, 138, 22));
+    addCaptionLabel(this, QStringLiteral("标签2"), QStringLiteral("打印日期:"),
+                    QRect(8, 37, 58, 20), mDateLine);
+    QPushButton* fontButton = addCommandButton(this, QStringLiteral("字体"),
+                                               QStringLiteral("标题字体"), QRect(66, 63, 138, 24));
     mRemarks = new QPlainTextEdit(this);
     mRemarks->setObjectName(QStringLiteral("备注"));
     mRemarks->setGeometry(66, 94, 138, 44);
     mRemarks->setTabChangesFocus(true);
-    addSettingsLabel(this, QStringLiteral("标签9"), QStringLiteral("备注:"), QRect(8, 95, 58, 20),
-                     mRemarks);
+    addCaptionLabel(this, QStringLiteral("标签9"), QStringLiteral("备注:"), QRect(8, 95, 58, 20),
+                    mRemarks);
 
     mColumns = new CheckedItemList(this);
     mColumns->setObjectName(QStringLiteral("显示列表框"));
     mColumns->setGeometry(8, 166, 94, 230);
-    addSettingsLabel(this, QStringLiteral("标签3"), QStringLiteral("选择要打印的列:"),
-                     QRect(8, 146, 100, 18), mColumns);
+    addCaptionLabel(this, QStringLiteral("标签3"), QStringLiteral("选择要打印的列:"),
+                    QRect(8, 146, 100, 18), mColumns);
     mCustomColumns = new QListWidget(this);
     mCustomColumns->setObjectName(QStringLiteral("新列列表框"));
     mCustomColumns->setGeometry(108, 166, 96, 200);
     mCustomColumns->viewport()->installEventFilter(this);
-    addSettingsLabel(this, QStringLiteral("标签19"), QStringLiteral("添加自定义列:"),
-                     QRect(108, 146, 96, 18), mCustomColumns);
-    QPushButton* addButton = addSettingsButton(this, QStringLiteral("添加"), QStringLiteral("添加"),
-                                               QRect(108, 372, 96, 24));
+    addCaptionLabel(this, QStringLiteral("标签19"), QStringLiteral("添加自定义列:"),
+                    QRect(108, 146, 96, 18), mCustomColumns);
+    QPushButton* addButton = addCommandButton(this, QStringLiteral("添加"), QStringLiteral("添加"),
+                                              QRect(108, 372, 96, 24));
     mCustomColumnMenu = new QMenu(this);
     mCustomColumnMenu->setObjectName(QStringLiteral("右键菜单"));
     QAction* deleteAction = mCustomColumnMenu->addAction(QStringLiteral("删除"));
@@ -132,8 +132,8 @@ void PrintSettingsWindow::buildControls()
                      QStringLiteral("四开(215x275毫米)"), QStringLiteral("十六开(146x215毫米)"),
                      QStringLiteral("三十二开(97x151毫米)")},
                     QRect(48, 21, 148, 22));
-    addSettingsLabel(paperGroup, QStringLiteral("标签7"), QStringLiteral("纸张:"),
-                     QRect(10, 22, 36, 20), mPaper);
+    addCaptionLabel(paperGroup, QStringLiteral("标签7"), QStringLiteral("纸张:"),
+                    QRect(10, 22, 36, 20), mPaper);
     mPortrait = addRadio(paperGroup, QStringLiteral("类别4"), QStringLiteral("纵向"),
                          QRect(48, 47, 60, 20));
     mLandscape = addRadio(paperGroup, QStringLiteral("类别3"), QStringLiteral("横向"),
@@ -144,19 +144,19 @@ void PrintSettingsWindow::buildControls()
                      QStringLiteral("上右"), QStringLiteral("下左"), QStringLiteral("下中"),
                      QStringLiteral("下右")},
                     QRect(70, 72, 126, 22));
-    addSettingsLabel(paperGroup, QStringLiteral("标签6"), QStringLiteral("页号位置:"),
-                     QRect(10, 73, 58, 20), mPageNumberPosition);
-    mRowsPerPage = addSettingsEdit(paperGroup, QStringLiteral("行数"), QRect(70, 100, 32, 22));
-    addSettingsLabel(paperGroup, QStringLiteral("标签4"), QStringLiteral("每页行数:"),
-                     QRect(10, 101, 58, 20), mRowsPerPage);
-    addSettingsLabel(paperGroup, QStringLiteral("标签13"), QStringLiteral("(空为自动分页)"),
-                     QRect(106, 101, 94, 20));
-    mFontSize = addSettingsEdit(paperGroup, QStringLiteral("字体大小"), QRect(70, 128, 32, 22));
+    addCaptionLabel(paperGroup, QStringLiteral("标签6"), QStringLiteral("页号位置:"),
+                    QRect(10, 73, 58, 20), mPageNumberPosition);
+    mRowsPerPage = addEditBox(paperGroup, QStringLiteral("行数"), QRect(70, 100, 32, 22));
+    addCaptionLabel(paperGroup, QStringLiteral("标签4"), QStringLiteral("每页行数:"),
+                    QRect(10, 101, 58, 20), mRowsPerPage);
+    addCaptionLabel(paperGroup, QStringLiteral("标签13"), QStringLiteral("(空为自动分页)"),
+                    QRect(106, 101, 94, 20));
+    mFontSize = addEditBox(paperGroup, QStringLiteral("字体大小"), QRect(70, 128, 32, 22));
     mFontSize->setText(QStringLiteral("30"));
-    addSettingsLabel(paperGroup, QStringLiteral("标签5"), QStringLiteral("字体大小:"),
-                     QRect(10, 129, 58, 20), mFontSize);
-    addSettingsLabel(paperGroup, QStringLiteral("标签14"), QStringLiteral("(可为空)"),
-                     QRect(106, 129, 94, 20));
+    addCaptionLabel(paperGroup, QStringLiteral("标签5"), QStringLiteral("字体大小:"),
+                    QRect(10, 129, 58, 20), mFontSize);
+    addCaptionLabel(paperGroup, QStringLiteral("标签14"), QStringLiteral("(可为空)"),
+                    QRect(106, 129, 94, 20));
 
     QGroupBox* lineGroup = addGroup(this, QStringLiteral("分组框1"), QStringLiteral("线条类别:"),
                                     QRect(212, 170, 206, 62));
@@ -199,10 +199,10 @@ void PrintSettingsWindow::buildControls()
                               QRect(8, 44, 72, 20));
     mCustomColumnColours = addCheckBox(colourGroup, QStringLiteral("自定义列"),
                                        QStringLiteral("自定义列"), QRect(80, 44, 80, 20));
-    addSettingsLabel(colourGroup, QStringLiteral("标签20"), QStringLiteral("----- 自定义行 -----"),
-                     QRect(8, 68, 150, 18));
-    addSettingsLabel(colourGroup, QStringLiteral("标签21"),
-                     QStringLiteral("------ 自定义列 ------"), QRect(8, 168, 150, 18));
+    addCaptionLabel(colourGroup, QStringLiteral("标签20"), QStringLiteral("----- 自定义行 -----"),
+                    QRect(8, 68, 150, 18));
+    addCaptionLabel(colourGroup, QStringLiteral("标签21"), QStringLiteral("------ 自定义列 ------"),
+                    QRect(8, 168, 150, 18));
     const std::array<QString, 3> rowPickers = {QStringLiteral("标题颜色"), QStringLiteral("奇行色"),
                                                QStringLiteral("偶行色")};
     const std::array<QString, 3> rowLabels = {QStringLiteral("标签12"), QStringLiteral("标签10"),
@@ -223,16 +223,16 @@ void PrintSettingsWindow::buildControls()
         mRowColours[i] = new ColourButton(mContext, colourGroup);
         mRowColours[i]->setObjectName(rowPickers[i]);
         mRowColours[i]->setGeometry(84, rowTop, 72, 24);
-        addSettingsLabel(colourGroup, rowLabels[i], rowCaptions[i], QRect(8, rowTop + 2, 76, 20),
-                         mRowColours[i]);
+        addCaptionLabel(colourGroup, rowLabels[i], rowCaptions[i], QRect(8, rowTop + 2, 76, 20),
+                        mRowColours[i]);
     }
     for (std::size_t i = 0; i < 3; ++i) {
         const int columnTop = 188 + int(i) * 26;
         mColumnColours[i] = new ColourButton(mContext, colourGroup);
         mColumnColours[i]->setObjectName(columnPickers[i]);
         mColumnColours[i]->setGeometry(84, columnTop, 72, 24);
-        addSettingsLabel(colourGroup, columnLabels[i], columnCaptions[i],
-                         QRect(8, columnTop + 2, 76, 20), mColumnColours[i]);
+        addCaptionLabel(colourGroup, columnLabels[i], columnCaptions[i],
+                        QRect(8, columnTop + 2, 76, 20), mColumnColours[i]);
     }
     setRowPickersEnabled(false);
     setColumnPickersEnabled(false);
@@ -242,10 +242,10 @@ void PrintSettingsWindow::buildControls()
     mSave = addCheckBox(this, QStringLiteral("保存配置"), QStringLiteral("保存配置"),
                         QRect(436, 314, 100, 20));
     mSave->setChecked(true);
-    QPushButton* previewButton = addSettingsButton(
+    QPushButton* previewButton = addCommandButton(
         this, QStringLiteral("打印预览"), QStringLiteral("打印预览"), QRect(430, 368, 76, 28));
-    QPushButton* cancelButton = addSettingsButton(this, QStringLiteral("取消"),
-                                                  QStringLiteral("取消"), QRect(512, 368, 76, 28));
+    QPushButton* cancelButton = addCommandButton(this, QStringLiteral("取消"),
+                                                 QStringLiteral("取消"), QRect(512, 368, 76, 28));
 
     connect(fontButton, &QPushButton::clicked, this, &PrintSettingsWindow::chooseTitleFont);
     connect(addButton, &QPushButton::clicked, this, &PrintSettingsWindow::addCustomColumn);

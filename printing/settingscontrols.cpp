@@ -19,36 +19,6 @@ QColor colourOf(RgbValue value)
 
 } // namespace
 
-QLabel* addSettingsLabel(QWidget* parent, const QString& name, const QString& caption,
-                         const QRect& rect, QWidget* buddy)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    if (buddy)
-        label->setBuddy(buddy);
-    return label;
-}
-
-QLineEdit* addSettingsEdit(QWidget* parent, const QString& name, const QRect& rect)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(rect);
-    return edit;
-}
-
-QPushButton* addSettingsButton(QWidget* parent, const QString& name, const QString& caption,
-                               const QRect& rect)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
-}
-
 ColourButton::ColourButton(AppContext& context, QWidget* parent)
     : QPushButton(parent), mContext(context)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/printrequest.h"
+#include "ui/controls.h"
 
 #include <QListWidget>
 #include <QPixmap>
@@ -13,13 +14,6 @@ class QLabel;
 class QLineEdit;
 
 // The controls of the print settings and formula windows, placed at their rectangles.
-
-// A caption label, left-aligned and vertically centred, as the buddy of the box it names.
-QLabel* addSettingsLabel(QWidget* parent, const QString& name, const QString& caption,
-                         const QRect& rect, QWidget* buddy = nullptr);
-QLineEdit* addSettingsEdit(QWidget* parent, const QString& name, const QRect& rect);
-QPushButton* addSettingsButton(QWidget* parent, const QString& name, const QString& caption,
-                               const QRect& rect);
 
 // A button showing a colour; a click lets the operator choose another in the colour dialog.
 class ColourButton : public QPushButton

@@ -11,7 +11,8 @@ QLabel* addCaptionLabel(QWidget* window, const QString& name, const QString& cap
     label->setObjectName(name);
     label->setGeometry(rect);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setBuddy(buddy);
+    if (buddy)
+        label->setBuddy(buddy);
     return label;
 }
 

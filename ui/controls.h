@@ -19,9 +19,10 @@ Control* placeControl(Control* control, const QString& name, const QRect& rect)
     return control;
 }
 
-// A caption label, left-aligned and vertically centred, as the buddy of the box it names.
+// A caption label, left-aligned and vertically centred, as the buddy of the box it names (when
+// it names one).
 QLabel* addCaptionLabel(QWidget* window, const QString& name, const QString& caption,
-                        const QRect& rect, QWidget* buddy);
+                        const QRect& rect, QWidget* buddy = nullptr);
 QLineEdit* addEditBox(QWidget* window, const QString& name, const QRect& rect,
                       const QString& text = {});
 // A button that Enter does not press by itself: each window decides what Enter runs.
