@@ -22,22 +22,15 @@ const QString kNoticeTitle = QStringLiteral("提示");
 
 QGroupBox* addGroup(QWidget* parent, const QString& name, const QString& title, const QRect& rect)
 {
-    auto* group = new QGroupBox(title, parent);
-    group->setObjectName(name);
-    group->setGeometry(rect);
-    return group;
+    return placeControl(new QGroupBox(title, parent), name, rect);
 }
 
-QLineEdit* addBox(QWidget* parent, const QString& name, const QRect& rect, bool password)
+QLineEdit* addPasswordBox(QWidget* parent, const QString& name, const QRect& rect)
 {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setGeometry(rect);
-    if (password) {
-        box->setEchoMode(QLineEdit::Password);
-        // Each typed character shows as "*", whatever the platform's own masking character.
-        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    }
+    QLineEdit* box = addEditBox(parent, name, rect);
+    box->setEchoMode(QLineEdit::Password);
+    // Each typed character shows as "*", whatever the platform's own masking character.
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     return box;
 }
 
@@ -54,12 +47,11 @@ AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
     // The controls of each group are placed inside their group box.
     QGroupBox* registration = addGroup(this, QStringLiteral("分组框1"), QStringLiteral("注册账号"),
                                        QRect(24, 13, 320, 168));
-    mUserBox =
-        addBox(registration, QStringLiteral("编辑框_用户名"), QRect(133, 19, 104, 24), false);
+    mUserBox = addEditBox(registration, QStringLiteral("编辑框_用户名"), QRect(133, 19, 104, 24));
     mPasswordBox =
-        addBox(registration, QStringLiteral("编辑框_密码1"), QRect(133, 51, 104, 24), true);
+        addPasswordBox(registration, QStringLiteral("编辑框_密码1"), QRect(133, 51, 104, 24));
     mRepeatedPasswordBox =
-        addBox(registration, QStringLiteral("编辑框_密码2"), QRect(133, 83, 104, 24), true);
+        addPasswordBox(registration, QStringLiteral("编辑框_密码2"), QRect(133, 83, 104, 24));
     addCaptionLabel(registration, QStringLiteral("透明标签1"), QStringLiteral("用户名："),
                     QRect(64, 19, 64, 24), mUserBox);
     addCaptionLabel(registration, QStringLiteral("透明标签2"), QStringLiteral("密  码："),
@@ -71,9 +63,8 @@ AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
 
     QGroupBox* accounts = addGroup(this, QStringLiteral("分组框2"),
                                    QStringLiteral("修改及删除账号"), QRect(24, 195, 320, 168));
-    mAccounts = new QListWidget(accounts);
-    mAccounts->setObjectName(QStringLiteral("列表框1"));
-    mAccounts->setGeometry(6, 13, 208, 148);
+    mAccounts =
+        placeControl(new QListWidget(accounts), QStringLiteral("列表框1"), QRect(6, 13, 208, 148));
     QPushButton* listButton = addCommandButton(accounts, QStringLiteral("按钮_显示"),
                                                QStringLiteral("显示账号"), QRect(228, 35, 72, 27));
     QPushButton* passwordButton =
@@ -82,9 +73,7 @@ AccountWindow::AccountWindow(AppContext& context, QWidget* loginWindow)
     QPushButton* deleteButton = addCommandButton(
         accounts, QStringLiteral("按钮_删除"), QStringLiteral("删除用户"), QRect(228, 113, 72, 27));
 
-    auto* status = new QLabel(this);
-    status->setObjectName(QStringLiteral("透明标签_状态"));
-    status->setGeometry(1, 379, 360, 21);
+    placeControl(new QLabel(this), QStringLiteral("透明标签_状态"), QRect(1, 379, 360, 21));
 
     onEnterFocus(mUserBox, mPasswordBox);
     onEnterFocus(mPasswordBox, mRepeatedPasswordBox);

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class AppContext;
-class QLabel;
 class QLineEdit;
 class QListWidget;
 

@@ -3,6 +3,7 @@
 #include "app/context.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/ownedwindow.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
 
 #include <filesystem>
@@ -137,25 +137,16 @@ RestoreWindow::RestoreWindow(AppContext& context)
     setWindowTitle(QStringLiteral("数据库恢复"));
     placeWindow(this, 50, 50, 294, 199);
 
-    auto* label = new QLabel(QStringLiteral("请选择要恢复的数据库"), this);
-    label->setObjectName(QStringLiteral("透明标签1"));
-    label->setGeometry(80, 14, 128, 16);
-    mBackups = new QComboBox(this);
-    mBackups->setObjectName(QStringLiteral("组合框1"));
-    mBackups->setGeometry(48, 51, 192, 20);
-    mBackups->setEditable(false);
-    label->setBuddy(mBackups);
-
-    auto* restoreButton = new QPushButton(QStringLiteral("恢复"), this);
-    restoreButton->setObjectName(QStringLiteral("按钮_确认恢复"));
-    restoreButton->setGeometry(49, 109, 80, 29);
-    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
-    cancelButton->setObjectName(QStringLiteral("按钮_取消"));
-    cancelButton->setGeometry(157, 109, 80, 29);
+    mBackups = placeControl(new QComboBox(this), QStringLiteral("组合框1"), QRect(48, 51, 192, 20));
+    addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("请选择要恢复的数据库"),
+                    QRect(80, 14, 128, 16), mBackups);
+    QPushButton* restoreButton = addCommandButton(this, QStringLiteral("按钮_确认恢复"),
+                                                  QStringLiteral("恢复"), QRect(49, 109, 80, 29));
+    QPushButton* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"),
+                                                 QStringLiteral("取消"), QRect(157, 109, 80, 29));
     connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::restore);
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
 
-    mBackups->clear();
     mBackups->addItems(backupFileNames(mContext.backupDirectory()));
 }
 

@@ -3,6 +3,7 @@
 #include "admin/windows.h"
 #include "app/context.h"
 #include "app/login.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
@@ -19,39 +20,24 @@ LoginWindow::LoginWindow(AppContext& context)
     setWindowTitle(QStringLiteral("用户登录"));
     placeWindow(this, 50, 50, 341, 227);
 
-    const auto makeLabel = [this](const QString& name, const QString& text, int top) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(name);
-        label->setGeometry(58, top, 54, 20);
-        return label;
-    };
-    const auto makeBox = [this](const QString& name, int top) {
-        auto* box = new QLineEdit(this);
-        box->setObjectName(name);
-        box->setGeometry(132, top, 120, 20);
-        return box;
-    };
-    QLabel* userLabel = makeLabel(QStringLiteral("透明标签1"), QStringLiteral("用户名"), 56);
-    mUserBox = makeBox(QStringLiteral("编辑框_用户名"), 56);
-    QLabel* passwordLabel = makeLabel(QStringLiteral("透明标签2"), QStringLiteral("密  码"), 98);
-    mPasswordBox = makeBox(QStringLiteral("编辑框_密码"), 98);
+    QLabel* userLabel = addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("用户名"),
+                                        QRect(58, 56, 54, 20));
+    mUserBox = addEditBox(this, QStringLiteral("编辑框_用户名"), QRect(132, 56, 120, 20));
+    QLabel* passwordLabel = addCaptionLabel(this, QStringLiteral("透明标签2"),
+                                            QStringLiteral("密  码"), QRect(58, 98, 54, 20));
+    mPasswordBox = addEditBox(this, QStringLiteral("编辑框_密码"), QRect(132, 98, 120, 20));
     mPasswordBox->setEchoMode(QLineEdit::Password);
     // Each typed character shows as "*", whatever the platform's own masking character.
     mPasswordBox->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     userLabel->setBuddy(mUserBox);
     passwordLabel->setBuddy(mPasswordBox);
 
-    const auto makeButton = [this](const QString& name, const QString& text, int left) {
-        auto* button = new QPushButton(text, this);
-        button->setObjectName(name);
-        button->setGeometry(left, 144, 64, 26);
-        return button;
-    };
-    QPushButton* logInButton = makeButton(QStringLiteral("按钮_登录"), QStringLiteral("登录"), 45);
-    QPushButton* settingsButton =
-        makeButton(QStringLiteral("按钮_用户设置"), QStringLiteral("用户设置"), 133);
-    QPushButton* logOutButton =
-        makeButton(QStringLiteral("按钮_注销"), QStringLiteral("注销"), 221);
+    QPushButton* logInButton = addCommandButton(this, QStringLiteral("按钮_登录"),
+                                                QStringLiteral("登录"), QRect(45, 144, 64, 26));
+    QPushButton* settingsButton = addCommandButton(
+        this, QStringLiteral("按钮_用户设置"), QStringLiteral("用户设置"), QRect(133, 144, 64, 26));
+    QPushButton* logOutButton = addCommandButton(this, QStringLiteral("按钮_注销"),
+                                                 QStringLiteral("注销"), QRect(221, 144, 64, 26));
     connect(logInButton, &QPushButton::clicked, this, &LoginWindow::logIn);
     connect(settingsButton, &QPushButton::clicked, this, &LoginWindow::openUserSettings);
     connect(logOutButton, &QPushButton::clicked, this, &LoginWindow::logOut);

@@ -3,9 +3,7 @@
 #include <QWidget>
 
 class AppContext;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The login window "用户登录": logs an operator in or out and leads the administrator to the
 // account settings.

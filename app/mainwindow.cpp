@@ -6,11 +6,12 @@
 #include "app/context.h"
 #include "app/iconstrip.h"
 #include "app/loginwindow.h"
-#include "movements/listfill.h"
+#include "movements/productlist.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
 #include "storage/database.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/reportlist.h"
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStringList>
 
 #include <array>
 
@@ -37,10 +37,6 @@ namespace
 {
 
 const QString kTitleBeforeUser = QStringLiteral("  - 登录用户 : ");
-const QString kStockQuery = QStringLiteral("select * from 总数据库模块");
-const QStringList kStockFields = {QStringLiteral("入库单号"), QStringLiteral("产品ID"),
-                                  QStringLiteral("产品名称"), QStringLiteral("产品库存"),
-                                  QStringLiteral("产品单位"), QStringLiteral("备注")};
 const QString kDatabaseUser = QStringLiteral("admin");
 const QString kDatabasePassword = QStringLiteral("Korb4719qe");
 const QString kInfoTitle = QStringLiteral("提示");
@@ -131,9 +127,7 @@ void MainWindow::buildControls()
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    mIcons = new IconStrip(client);
-    mIcons->setObjectName(QStringLiteral("菜单项"));
-    mIcons->setGeometry(0, 0, 984, 70);
+    mIcons = placeControl(new IconStrip(client), QStringLiteral("菜单项"), QRect(0, 0, 984, 70));
     mIcons->setFrameShape(QFrame::NoFrame);
     mIcons->setSpacing(0);
     mIcons->setGridSize(QSize(88, 68));
@@ -145,9 +139,8 @@ void MainWindow::buildControls()
     connect(mIcons, &IconStrip::leftClicked, this,
             [this] { openWindowAt(mIcons->selectedPosition()); });
 
-    mStockList = new ReportList(client);
-    mStockList->setObjectName(QStringLiteral("超级列表框主"));
-    mStockList->setGeometry(8, 83, 704, 415);
+    mStockList = placeControl(new ReportList(client), QStringLiteral("超级列表框主"),
+                              QRect(8, 83, 704, 415));
     mStockList->setColumns({
         {QStringLiteral("序号"), 50},
         {QStringLiteral("入库单号"), 123},
@@ -158,29 +151,25 @@ void MainWindow::buildControls()
         {QStringLiteral("备注"), 120},
     });
 
-    const auto makeButton = [client](const QString& name, const QString& text, int top) {
-        auto* button = new QPushButton(text, client);
-        button->setObjectName(name);
-        button->setGeometry(724, top, 88, 24);
-        return button;
-    };
-    mRefreshButton = makeButton(QStringLiteral("按钮_刷新"), QStringLiteral("刷新数据"), 118);
-    mDeleteButton = makeButton(QStringLiteral("按钮_删除"), QStringLiteral("删除产品"), 164);
-    mPrintButton = makeButton(QStringLiteral("按钮_打印"), QStringLiteral("打印总数据"), 208);
+    auto* refreshButton = addCommandButton(client, QStringLiteral("按钮_刷新"),
+                                           QStringLiteral("刷新数据"), QRect(724, 118, 88, 24));
+    mDeleteButton = addCommandButton(client, QStringLiteral("按钮_删除"),
+                                     QStringLiteral("删除产品"), QRect(724, 164, 88, 24));
+    auto* printButton = addCommandButton(client, QStringLiteral("按钮_打印"),
+                                         QStringLiteral("打印总数据"), QRect(724, 208, 88, 24));
     // Deleting is for the administrator; nobody is logged in yet.
     mDeleteButton->setEnabled(false);
-    connect(mRefreshButton, &QPushButton::clicked, this, &MainWindow::refreshClicked);
+    connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshClicked);
     connect(mDeleteButton, &QPushButton::clicked, this, &MainWindow::deleteProduct);
-    connect(mPrintButton, &QPushButton::clicked, this, &MainWindow::printClicked);
+    connect(printButton, &QPushButton::clicked, this, &MainWindow::printClicked);
 
-    mFeedbackLink = new QLabel(client);
-    mFeedbackLink->setObjectName(QStringLiteral("超级链接框1"));
-    mFeedbackLink->setGeometry(693, 504, 136, 24);
-    mFeedbackLink->setText(QStringLiteral("<a href=\"%1\">投诉问题 给我留言</a>")
-                               .arg(kFeedbackAddress.toHtmlEscaped()));
-    mFeedbackLink->setTextFormat(Qt::RichText);
-    mFeedbackLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    mFeedbackLink->setOpenExternalLinks(true);
+    auto* feedbackLink =
+        placeControl(new QLabel(client), QStringLiteral("超级链接框1"), QRect(693, 504, 136, 24));
+    feedbackLink->setText(QStringLiteral("<a href=\"%1\">投诉问题 给我留言</a>")
+                              .arg(kFeedbackAddress.toHtmlEscaped()));
+    feedbackLink->setTextFormat(Qt::RichText);
+    feedbackLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    feedbackLink->setOpenExternalLinks(true);
 }
 
 void MainWindow::openDatabase()
@@ -199,7 +188,7 @@ void MainWindow::refreshTitleAndStock()
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
     // Every stock lot in the order the database returns them, numbered from 1; the stock shows
     // as its decimal text (12, 12.5). A failed query leaves the list empty.
-    fillListFromQuery(mContext.数据库(), mStockList, kStockQuery, {}, kStockFields);
+    fillProductList(mContext.数据库(), mStockList);
 }
 
 void MainWindow::openWindowAt(int position)

@@ -8,7 +8,6 @@ class AboutWindow;
 class AppContext;
 class IconStrip;
 class LoginWindow;
-class QLabel;
 class QPushButton;
 class ReportList;
 
@@ -55,10 +54,7 @@ private:
     AppContext& mContext;
     IconStrip* mIcons = nullptr;
     ReportList* mStockList = nullptr;
-    QPushButton* mRefreshButton = nullptr;
     QPushButton* mDeleteButton = nullptr;
-    QPushButton* mPrintButton = nullptr;
-    QLabel* mFeedbackLink = nullptr;
     QPointer<LoginWindow> mLoginWindow;
     QPointer<AboutWindow> mAboutWindow;
     // Set once the program is ending, so that closing asks no more questions.

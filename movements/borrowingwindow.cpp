@@ -4,6 +4,7 @@
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "movements/stockreduction.h"
+#include "ui/controls.h"
 #include "ui/keyboard.h"
 
 #include <QLineEdit>
@@ -13,21 +14,22 @@ BorrowingWindow::BorrowingWindow(AppContext& context)
     : ProductListWindow(context, QStringLiteral("产品借用管理"), 523, QStringLiteral("按钮_查找jy"),
                         QStringLiteral("超级列表框_借用"))
 {
-    mBorrower = addEdit(QStringLiteral("编辑框_人员"), QRect(161, 428, 72, 20));
-    mQuantity = addEdit(QStringLiteral("编辑框_数量"), QRect(161, 456, 72, 20));
-    mRemark = addEdit(QStringLiteral("编辑框_备注"), QRect(367, 428, 97, 52), QStringLiteral("无"));
-    addLabel(QStringLiteral("透明标签2"), QStringLiteral("借用人员"), QRect(90, 428, 51, 20),
-             mBorrower);
-    addLabel(QStringLiteral("透明标签3"), QStringLiteral("借用数量"), QRect(90, 456, 51, 20),
-             mQuantity);
-    addLabel(QStringLiteral("透明标签4"), QStringLiteral("备    注"), QRect(296, 428, 51, 20),
-             mRemark);
+    mBorrower = addEditBox(this, QStringLiteral("编辑框_人员"), QRect(161, 428, 72, 20));
+    mQuantity = addEditBox(this, QStringLiteral("编辑框_数量"), QRect(161, 456, 72, 20));
+    mRemark = addEditBox(this, QStringLiteral("编辑框_备注"), QRect(367, 428, 97, 52),
+                         QStringLiteral("无"));
+    addCaptionLabel(this, QStringLiteral("透明标签2"), QStringLiteral("借用人员"),
+                    QRect(90, 428, 51, 20), mBorrower);
+    addCaptionLabel(this, QStringLiteral("透明标签3"), QStringLiteral("借用数量"),
+                    QRect(90, 456, 51, 20), mQuantity);
+    addCaptionLabel(this, QStringLiteral("透明标签4"), QStringLiteral("备    注"),
+                    QRect(296, 428, 51, 20), mRemark);
     mRemark->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a tall box: the text starts at its top
     installIntegerFilter(mQuantity);
-    auto* lendButton =
-        addButton(QStringLiteral("按钮_借用"), QStringLiteral("确定借出"), QRect(526, 423, 72, 26));
-    auto* cancelButton =
-        addButton(QStringLiteral("按钮_取消"), QStringLiteral("取消"), QRect(526, 455, 72, 26));
+    auto* lendButton = addCommandButton(this, QStringLiteral("按钮_借用"),
+                                        QStringLiteral("确定借出"), QRect(526, 423, 72, 26));
+    auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
+                                          QRect(526, 455, 72, 26));
 
     onEnter(mSearchBox, [this] { search(); });
     onEnterFocus(mBorrower, mQuantity);

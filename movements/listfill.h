@@ -9,7 +9,7 @@
 class Database;
 
 // Fills a report list from a query: column 0 holds the running row number from 1, the
-// following columns the named fields of each row by the value-to-text rule. Rows come in the
+// following columns the display text of the named fields of each row. Rows come in the
 // order the database returns them; a failed query leaves the list empty. Returns the row count.
 int fillListFromQuery(Database& db, ReportList* list, const QString& sql,
                       const QVariantList& params, const QStringList& fields);

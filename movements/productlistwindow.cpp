@@ -17,42 +17,24 @@ ProductListWindow::ProductListWindow(AppContext& context, const QString& title, 
     setWindowTitle(title);
     placeWindow(this, 50, 50, 737, outerHeight);
 
-    mSearchBox = addEdit(QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
-    addLabel(QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"), QRect(40, 8, 80, 28),
-             mSearchBox);
-    mFindButton = addButton(findButtonName, QStringLiteral("查找"), QRect(296, 8, 72, 28));
-    mScanButton =
-        addButton(QStringLiteral("按钮_扫描"), QStringLiteral("点此扫描"), QRect(408, 8, 72, 28));
+    mSearchBox = addEditBox(this, QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
+    addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"),
+                    QRect(40, 8, 80, 28), mSearchBox);
+    auto* findButton =
+        addCommandButton(this, findButtonName, QStringLiteral("查找"), QRect(296, 8, 72, 28));
+    auto* scanButton = addCommandButton(this, QStringLiteral("按钮_扫描"),
+                                        QStringLiteral("点此扫描"), QRect(408, 8, 72, 28));
 
-    mList = new ReportList(this);
-    mList->setObjectName(listName);
-    mList->setGeometry(16, 48, 700, 367);
+    mList = placeControl(new ReportList(this), listName, QRect(16, 48, 700, 367));
     mList->setColumns(productListColumns());
 
-    connect(mFindButton, &QPushButton::clicked, this, &ProductListWindow::search);
-    connect(mScanButton, &QPushButton::clicked, this,
+    connect(findButton, &QPushButton::clicked, this, &ProductListWindow::search);
+    connect(scanButton, &QPushButton::clicked, this,
             [this] { scanIntoProductList(mContext, mList, this); });
     connect(mList, &ReportList::currentRowChanged, this,
             [this](int row) { mSelected.takeFrom(mList, row); });
 
     fillProductList(mContext.数据库(), mList);
-}
-
-QLabel* ProductListWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
-                                    QWidget* buddy)
-{
-    return addCaptionLabel(this, name, caption, rect, buddy);
-}
-
-QLineEdit* ProductListWindow::addEdit(const QString& name, const QRect& rect, const QString& text)
-{
-    return addEditBox(this, name, rect, text);
-}
-
-QPushButton* ProductListWindow::addButton(const QString& name, const QString& caption,
-                                          const QRect& rect)
-{
-    return addCommandButton(this, name, caption, rect);
 }
 
 void ProductListWindow::search()

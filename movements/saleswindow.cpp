@@ -4,6 +4,7 @@
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "movements/stockreduction.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/keyboard.h"
 
@@ -14,14 +15,14 @@ SalesWindow::SalesWindow(AppContext& context)
     : ProductListWindow(context, QStringLiteral("产品销售管理"), 495, QStringLiteral("按钮_查找xs"),
                         QStringLiteral("超级列表框_销售"))
 {
-    mPrice = addEdit(QStringLiteral("编辑框_单价"), QRect(162, 428, 72, 20));
-    addLabel(QStringLiteral("透明标签2"), QStringLiteral("单    价"), QRect(91, 428, 53, 20),
-             mPrice);
+    mPrice = addEditBox(this, QStringLiteral("编辑框_单价"), QRect(162, 428, 72, 20));
+    addCaptionLabel(this, QStringLiteral("透明标签2"), QStringLiteral("单    价"),
+                    QRect(91, 428, 53, 20), mPrice);
     installDecimalFilter(mPrice);
-    auto* sellButton =
-        addButton(QStringLiteral("按钮_销售"), QStringLiteral("确定出售"), QRect(391, 425, 72, 28));
-    auto* cancelButton =
-        addButton(QStringLiteral("按钮_取消"), QStringLiteral("取消"), QRect(559, 425, 72, 28));
+    auto* sellButton = addCommandButton(this, QStringLiteral("按钮_销售"),
+                                        QStringLiteral("确定出售"), QRect(391, 425, 72, 28));
+    auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
+                                          QRect(559, 425, 72, 28));
 
     onEnter(mSearchBox, [this] { search(); });
     onEnter(mPrice, [this] { sell(); });

@@ -26,9 +26,8 @@ StockInWindow::StockInWindow(AppContext& context)
     mName = addEditBox(this, QStringLiteral("编辑框_名称"), QRect(106, 51, 109, 21));
     mQuantity = addEditBox(this, QStringLiteral("编辑框_数量"), QRect(106, 81, 109, 21));
     installIntegerFilter(mQuantity);
-    mUnit = new QComboBox(this);
-    mUnit->setObjectName(QStringLiteral("组合框_单位"));
-    mUnit->setGeometry(106, 111, 109, 21);
+    mUnit =
+        placeControl(new QComboBox(this), QStringLiteral("组合框_单位"), QRect(106, 111, 109, 21));
     mUnit->setEditable(true);
     // Enter moves on to the remark; it must not add the typed unit to the list.
     mUnit->setInsertPolicy(QComboBox::NoInsert);

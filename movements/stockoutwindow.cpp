@@ -4,6 +4,7 @@
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "movements/stockreduction.h"
+#include "ui/controls.h"
 #include "ui/keyboard.h"
 
 #include <QLineEdit>
@@ -13,22 +14,22 @@ StockOutWindow::StockOutWindow(AppContext& context)
     : ProductListWindow(context, QStringLiteral("产品出库界面"), 567, QStringLiteral("按钮_查找"),
                         QStringLiteral("超级列表框_出库"))
 {
-    mQuantity = addEdit(QStringLiteral("编辑框_数量"), QRect(144, 424, 80, 23));
-    mReason =
-        addEdit(QStringLiteral("编辑框_原因"), QRect(144, 457, 339, 23), QStringLiteral("未填写"));
-    mRemark =
-        addEdit(QStringLiteral("编辑框_备注"), QRect(144, 494, 339, 23), QStringLiteral("无"));
-    addLabel(QStringLiteral("透明标签4"), QStringLiteral("出库数量"), QRect(66, 423, 56, 26),
-             mQuantity);
-    addLabel(QStringLiteral("透明标签2"), QStringLiteral("出库原因"), QRect(66, 456, 56, 26),
-             mReason);
-    addLabel(QStringLiteral("透明标签3"), QStringLiteral("备    注"), QRect(66, 493, 56, 26),
-             mRemark);
+    mQuantity = addEditBox(this, QStringLiteral("编辑框_数量"), QRect(144, 424, 80, 23));
+    mReason = addEditBox(this, QStringLiteral("编辑框_原因"), QRect(144, 457, 339, 23),
+                         QStringLiteral("未填写"));
+    mRemark = addEditBox(this, QStringLiteral("编辑框_备注"), QRect(144, 494, 339, 23),
+                         QStringLiteral("无"));
+    addCaptionLabel(this, QStringLiteral("透明标签4"), QStringLiteral("出库数量"),
+                    QRect(66, 423, 56, 26), mQuantity);
+    addCaptionLabel(this, QStringLiteral("透明标签2"), QStringLiteral("出库原因"),
+                    QRect(66, 456, 56, 26), mReason);
+    addCaptionLabel(this, QStringLiteral("透明标签3"), QStringLiteral("备    注"),
+                    QRect(66, 493, 56, 26), mRemark);
     installIntegerFilter(mQuantity);
-    auto* stockOutButton =
-        addButton(QStringLiteral("按钮_出库"), QStringLiteral("出库"), QRect(582, 436, 72, 28));
-    auto* cancelButton =
-        addButton(QStringLiteral("按钮_取消"), QStringLiteral("取消"), QRect(582, 476, 72, 28));
+    auto* stockOutButton = addCommandButton(this, QStringLiteral("按钮_出库"),
+                                            QStringLiteral("出库"), QRect(582, 436, 72, 28));
+    auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
+                                          QRect(582, 476, 72, 28));
 
     // Enter in the search box does nothing here: only the find button searches.
     connect(mList, &ReportList::currentRowChanged, this, [this](int row) {

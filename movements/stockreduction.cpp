@@ -6,8 +6,6 @@
 #include "storage/database.h"
 #include "ui/dialogservice.h"
 
-#include <cmath>
-
 namespace
 {
 

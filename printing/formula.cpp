@@ -94,6 +94,21 @@ bool evaluateTerm(const QString& term, double* value)
     return true;
 }
 
+// The sum of the terms of a text without parentheses; false on failure.
+bool evaluateFlat(const QString& text, double* value)
+{
+    double sum = 0;
+    const QStringList terms = text.split(QLatin1Char('+'));
+    for (const QString& term : terms) {
+        double termValue = 0;
+        if (!evaluateTerm(term, &termValue))
+            return false;
+        sum += termValue;
+    }
+    *value = sum;
+    return true;
+}
+
 } // namespace
 
 double leadingNumberOf(const QString& text)
@@ -136,20 +151,6 @@ double leadingNumberOf(const QString& text)
     return std::isfinite(value) ? value : 0;
 }
 
-bool evaluateFlat(const QString& text, double* value)
-{
-    double sum = 0;
-    const QStringList terms = text.split(QLatin1Char('+'));
-    for (const QString& term : terms) {
-        double termValue = 0;
-        if (!evaluateTerm(term, &termValue))
-            return false;
-        sum += termValue;
-    }
-    *value = sum;
-    return true;
-}
-
 double evaluateFormula(const QString& formula, const ReportTable& table, int lastSelectedColumn,
                        int dataRow)
 {
@@ -161,8 +162,8 @@ double evaluateFormula(const QString& formula, const ReportTable& table, int las
         text.replace(reference, table.text(row, c), Qt::CaseInsensitive);
     }
 
-    // The constant texts hold neither pattern, so replacing all occurrences at once is the same
-    // as replacing the first occurrence once per original occurrence.
+    // The constants' digits hold neither "pi" nor "e": replacing every occurrence at once
+    // makes no new ones.
     text.replace(QStringLiteral("pi"), QStringLiteral("3.1415926535"), Qt::CaseInsensitive);
     text.replace(QStringLiteral("e"), QStringLiteral("2.718282"), Qt::CaseInsensitive);
 

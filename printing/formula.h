@@ -11,8 +11,5 @@ class ReportTable;
 double evaluateFormula(const QString& formula, const ReportTable& table, int lastSelectedColumn,
                        int dataRow);
 
-// The flat evaluator for text without parentheses; false on failure.
-bool evaluateFlat(const QString& text, double* value);
-
 // The leading number of a text (0 when there is none), as formulas and statistics read cells.
 double leadingNumberOf(const QString& text);

@@ -1,7 +1,7 @@
 #include "printing/formulawindow.h"
 
 #include "app/context.h"
-#include "printing/settingscontrols.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 

@@ -20,11 +20,12 @@ PageJumpDialog::PageJumpDialog(int pageCount, QWidget* parent)
     : QDialog(parent), mPageCount(std::max(1, pageCount))
 {
     setWindowTitle(QStringLiteral("页面跳转:"));
-    mPrompt = new QLabel(QStringLiteral("请输入欲跳转到页号(%1-%2):").arg(1).arg(mPageCount), this);
-    mPrompt->setObjectName(QStringLiteral("标签_页号"));
+    auto* prompt =
+        new QLabel(QStringLiteral("请输入欲跳转到页号(%1-%2):").arg(1).arg(mPageCount), this);
+    prompt->setObjectName(QStringLiteral("标签_页号"));
     mPage = new QLineEdit(this);
     mPage->setObjectName(QStringLiteral("编辑框_页号"));
-    mPrompt->setBuddy(mPage);
+    prompt->setBuddy(mPage);
     auto* confirm = new QPushButton(QStringLiteral("确定(&O)"), this);
     confirm->setObjectName(QStringLiteral("按钮_确定"));
     confirm->setDefault(true);
@@ -36,7 +37,7 @@ PageJumpDialog::PageJumpDialog(int pageCount, QWidget* parent)
     buttons->addWidget(confirm);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(mPrompt);
+    layout->addWidget(prompt);
     layout->addWidget(mPage);
     layout->addLayout(buttons);
 

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QString>
 
-class QLabel;
 class QLineEdit;
 
 // The page a typed page number leads to: its leading integer, kept within 1 to pageCount.
@@ -22,6 +21,5 @@ public:
 
 private:
     int mPageCount = 1;
-    QLabel* mPrompt = nullptr;
     QLineEdit* mPage = nullptr;
 };

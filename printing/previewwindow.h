@@ -14,7 +14,6 @@ class AppContext;
 class PreviewView;
 class QDialog;
 class QLabel;
-class QPushButton;
 
 // The page indicator text, "%d / %d" with the page (from 1) and the page count.
 QString pageIndicatorText(int page, int pageCount);

@@ -132,7 +132,7 @@ bool PrintRun::run()
     const ReportTable& table = selection.rowRange ? *selection.rowRange : mTable;
     const QSize paper = selection.layout.paper;
     const QSize portrait = settings.landscape ? paper.transposed() : paper;
-    printer->setDocName(mDocumentName);
+    printer->setDocName(QStringLiteral("报表"));
     printer->setCopyCount(1); // the copies are printed one after the other below
     printer->setFullPage(true);
     printer->setPageLayout(QPageLayout(

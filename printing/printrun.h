@@ -47,14 +47,11 @@ class PrintRun
 public:
     PrintRun(AppContext& context, QWidget* owner, ReportTable& table);
 
-    void setDocumentName(const QString& name) { mDocumentName = name; }
     // Told each page's progress text and bar position as the progress box shows them.
     void setProgressObserver(std::function<void(const QString&, int)> observer)
     {
         mObserver = std::move(observer);
     }
-    // Ends the job after the page being printed.
-    void abort() { mAborted = true; }
 
     // Runs the print; the messages of a failure are shown. True when every page was printed.
     bool run();
@@ -65,7 +62,6 @@ private:
     AppContext& mContext;
     QWidget* mOwner;
     ReportTable& mTable;
-    QString mDocumentName = QStringLiteral("报表");
     std::function<void(const QString&, int)> mObserver;
     bool mAborted = false;
 };

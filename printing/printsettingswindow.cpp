@@ -6,6 +6,7 @@
 #include "printing/printsession.h"
 #include "printing/reportbuilder.h"
 #include "printing/settingscontrols.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/reportlist.h"
@@ -32,36 +33,26 @@ constexpr int kStatisticsGroupHeight = 164;
 
 QGroupBox* addGroup(QWidget* parent, const QString& name, const QString& title, const QRect& rect)
 {
-    auto* group = new QGroupBox(title, parent);
-    group->setObjectName(name);
-    group->setGeometry(rect);
-    return group;
+    return placeControl(new QGroupBox(title, parent), name, rect);
 }
 
 QCheckBox* addCheckBox(QWidget* parent, const QString& name, const QString& caption,
                        const QRect& rect)
 {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setGeometry(rect);
-    return box;
+    return placeControl(new QCheckBox(caption, parent), name, rect);
 }
 
 QRadioButton* addRadio(QWidget* parent, const QString& name, const QString& caption,
                        const QRect& rect)
 {
-    auto* radio = new QRadioButton(caption, parent);
-    radio->setObjectName(name);
-    radio->setGeometry(rect);
-    return radio;
+    return placeControl(new QRadioButton(caption, parent), name, rect);
 }
 
+// A drop-down list of the items with none of them chosen.
 QComboBox* addDropDown(QWidget* parent, const QString& name, const QStringList& items,
                        const QRect& rect)
 {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(name);
-    list->setGeometry(rect);
+    auto* list = placeControl(new QComboBox(parent), name, rect);
     list->addItems(items);
     list->setCurrentIndex(-1);
     return list;
@@ -70,6 +61,15 @@ QComboBox* addDropDown(QWidget* parent, const QString& name, const QStringList& 
 bool isChecked(const QListWidgetItem* item)
 {
     return item->checkState() == Qt::Checked;
+}
+
+// Takes every item with the text out of the list.
+void removeItemsWithText(QListWidget* list, const QString& text)
+{
+    for (int i = list->count() - 1; i >= 0; --i) {
+        if (list->item(i)->text() == text)
+            delete list->takeItem(i);
+    }
 }
 
 } // namespace
@@ -220,17 +220,15 @@ void PrintSettingsWindow::buildControls()
     // The row pickers first, then the column pickers: Tab goes down one block, then the other.
     for (std::size_t i = 0; i < 3; ++i) {
         const int rowTop = 88 + int(i) * 26;
-        mRowColours[i] = new ColourButton(mContext, colourGroup);
-        mRowColours[i]->setObjectName(rowPickers[i]);
-        mRowColours[i]->setGeometry(84, rowTop, 72, 24);
+        mRowColours[i] = placeControl(new ColourButton(mContext, colourGroup), rowPickers[i],
+                                      QRect(84, rowTop, 72, 24));
         addCaptionLabel(colourGroup, rowLabels[i], rowCaptions[i], QRect(8, rowTop + 2, 76, 20),
                         mRowColours[i]);
     }
     for (std::size_t i = 0; i < 3; ++i) {
         const int columnTop = 188 + int(i) * 26;
-        mColumnColours[i] = new ColourButton(mContext, colourGroup);
-        mColumnColours[i]->setObjectName(columnPickers[i]);
-        mColumnColours[i]->setGeometry(84, columnTop, 72, 24);
+        mColumnColours[i] = placeControl(new ColourButton(mContext, colourGroup), columnPickers[i],
+                                         QRect(84, columnTop, 72, 24));
         addCaptionLabel(colourGroup, columnLabels[i], columnCaptions[i],
                         QRect(8, columnTop + 2, 76, 20), mColumnColours[i]);
     }
@@ -466,10 +464,7 @@ void PrintSettingsWindow::columnChosen(int row)
         mStatisticsColumns->addCheckedItem(text, false);
         return;
     }
-    for (int i = mStatisticsColumns->count() - 1; i >= 0; --i) {
-        if (mStatisticsColumns->item(i)->text() == text)
-            delete mStatisticsColumns->takeItem(i);
-    }
+    removeItemsWithText(mStatisticsColumns, text);
 }
 
 void PrintSettingsWindow::chooseTitleFont()
@@ -499,10 +494,7 @@ void PrintSettingsWindow::deleteCustomColumn()
         return;
     }
     const QString name = selected->text();
-    for (int i = mStatisticsColumns->count() - 1; i >= 0; --i) {
-        if (mStatisticsColumns->item(i)->text() == name)
-            delete mStatisticsColumns->takeItem(i);
-    }
+    removeItemsWithText(mStatisticsColumns, name);
     CustomColumns& columns = PrintSession::of(mContext).customColumns();
     if (row < columns.size())
         columns.removeAt(row);

@@ -1,23 +1,12 @@
 #include "printing/settingscontrols.h"
 
 #include "app/context.h"
+#include "printing/reportpainter.h"
 #include "ui/dialogservice.h"
 
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace
-{
-
-QColor colourOf(RgbValue value)
-{
-    return QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF));
-}
-
-} // namespace
 
 ColourButton::ColourButton(AppContext& context, QWidget* parent)
     : QPushButton(parent), mContext(context)
@@ -34,7 +23,8 @@ void ColourButton::setColour(RgbValue colour)
 
 void ColourButton::choose()
 {
-    const std::optional<QColor> chosen = mContext.dialogs().chooseColor(this, colourOf(mColour));
+    const std::optional<QColor> chosen =
+        mContext.dialogs().chooseColor(this, reportColour(mColour));
     if (chosen && chosen->isValid())
         setColour(rgbValue(chosen->red(), chosen->green(), chosen->blue()));
 }
@@ -47,7 +37,7 @@ void ColourButton::paintEvent(QPaintEvent* event)
     if (!isEnabled())
         painter.setOpacity(0.45);
     const QRect swatch = rect().adjusted(6, 5, -7, -6);
-    painter.fillRect(swatch, colourOf(mColour));
+    painter.fillRect(swatch, reportColour(mColour));
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(swatch);
 }

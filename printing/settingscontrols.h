@@ -1,19 +1,15 @@
 #pragma once
 
 #include "printing/printrequest.h"
-#include "ui/controls.h"
 
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRect>
 #include <QString>
 
 class AppContext;
-class QLabel;
-class QLineEdit;
 
-// The controls of the print settings and formula windows, placed at their rectangles.
+// The controls of the print settings window that Qt has no ready-made widget for.
 
 // A button showing a colour; a click lets the operator choose another in the colour dialog.
 class ColourButton : public QPushButton

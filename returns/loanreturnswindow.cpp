@@ -20,7 +20,6 @@ ReturnsWindowLayout loanLayout()
     layout.quantityCaption = QStringLiteral("归还数量");
     layout.detailBoxName = QStringLiteral("编辑框_归还人员");
     layout.detailCaption = QStringLiteral("归还人员");
-    layout.detailBoxBeforeLabel = true;
     layout.actionButtonName = QStringLiteral("按钮_归还");
     layout.actionButtonCaption = QStringLiteral("确定");
     layout.detailEnterSelectsAffects = true;

@@ -2,6 +2,7 @@
 
 #include "app/context.h"
 #include "movements/listfill.h"
+#include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/ownedwindow.h"
 #include "ui/reportlist.h"
@@ -12,9 +13,8 @@ ProblemGoodsWindow::ProblemGoodsWindow(AppContext& context)
     setWindowTitle(QStringLiteral("问题产品统计"));
     placeWindow(this, 50, 50, 903, 467);
 
-    mList = new ReportList(this);
-    mList->setObjectName(QStringLiteral("超级列表框_问题"));
-    mList->setGeometry(8, 38, 880, 397);
+    mList = placeControl(new ReportList(this), QStringLiteral("超级列表框_问题"),
+                         QRect(8, 38, 880, 397));
     mList->setColumns(numberedColumns({{QStringLiteral("问题单号"), 123},
                                        {QStringLiteral("入库单号"), 123},
                                        {QStringLiteral("销售单号"), 123},

@@ -79,6 +79,12 @@ ReturnKind makeLoansKind()
     return kind;
 }
 
+// The LIKE pattern of a text contained anywhere in a field.
+QString containing(const QString& text)
+{
+    return QLatin1Char('%') + text + QLatin1Char('%');
+}
+
 // A lot as the return finds it: whether its master row exists, and its stock cut to a whole
 // number (0 when the row is missing).
 struct LotStock {
@@ -160,13 +166,13 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         context.dialogs().message(owner, text, kTitle);
     };
 
-    // 1. Both numbers are made before any check; a refused return still uses them up.
+    // Both numbers are made before any check; a refused return still uses them up.
     ReturnOutcome outcome;
     DocumentNumbers& numbers = DocumentNumbers::of(context);
     outcome.returnNumber = numbers.make(kind.returnPrefix);
     outcome.problemNumber = numbers.make(QStringLiteral("wt"));
 
-    // 2.-4. The checks that need no database.
+    // The checks that need no database.
     if (!entry.choice) {
         tell(QStringLiteral("是否影响再次销售？？？"));
         return outcome;
@@ -183,7 +189,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
     const QString choice = choiceText(*entry.choice);
     const bool backIntoStock = *entry.choice == ReturnChoice::DoesNotAffect;
 
-    // 5. The stock is read, checked and written in one transaction that holds the write lock
+    // The stock is read, checked and written in one transaction that holds the write lock
     // from the start.
     Transaction transaction(db, TransactionMode::Immediate);
     if (!transaction.isActive()) {
@@ -191,7 +197,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         return outcome;
     }
 
-    // 6.-7. A lot that is no longer in the master stock comes back as a new row with stock 0;
+    // A lot that is no longer in the master stock comes back as a new row with stock 0;
     // a lot that exists, sold out or not, keeps its row.
     const LotStock lot = readLot(db, kept.lot);
     if (backIntoStock && !lot.exists) {
@@ -205,7 +211,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         }
     }
 
-    // 8.-9. The document being returned: its quantity and what came back of it so far.
+    // The document being returned: its quantity and what came back of it so far.
     const qint64 quantityOut =
         readSourceNumber(db, kind, kept.document, kind.sourceQuantityColumn, 0);
     if (quantityOut == 0) {
@@ -221,7 +227,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         return outcome;
     }
 
-    // 10. No more may come back than went out.
+    // No more may come back than went out.
     const double quantity = leadingNumber(entry.quantityText);
     const double remaining = double(quantityOut) - double(returnedSoFar);
     if (quantity - remaining > kQuantityTolerance) {
@@ -230,7 +236,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         return outcome;
     }
 
-    // 11. Back into stock, or booked as problem goods.
+    // Back into stock, or booked as problem goods.
     const QString today = todayText(context);
     const QString user = context.sessionUser();
     int written = 0;
@@ -245,12 +251,12 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
                            kept.productId, kept.productName, entry.quantityText, kept.unit,
                            kind.problemReason, today, user, entry.remark});
     }
-    // 12. The document's running total of returned goods.
+    // The document's running total of returned goods.
     if (written) {
         written = db.ExecuteSql(kind.returnedUpdate,
                                 {numberText(quantity + double(returnedSoFar)), kept.document});
     }
-    // 13. The return document.
+    // The return document.
     if (written) {
         written = db.ExecuteSql(kind.documentInsert,
                                 {outcome.returnNumber, kept.document, kept.lot, kept.productId,
@@ -263,7 +269,7 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         return outcome;
     }
 
-    // 14. A commit that fails has rolled everything back.
+    // A commit that fails has rolled everything back.
     if (!transaction.commit()) {
         tell(kFailed);
         return outcome;
@@ -283,7 +289,7 @@ void fillReturnsList(Database& db, ReportList* list, const ReturnKind& kind)
 
 void searchReturnsList(Database& db, ReportList* list, const ReturnKind& kind, const QString& text)
 {
-    const QString pattern = QStringLiteral("%") + text + QStringLiteral("%");
+    const QString pattern = containing(text);
     if (fillListFromQuery(db, list, kind.nameSearchStatement(), {pattern}, kind.listFields) > 0)
         return;
     fillListFromQuery(db, list, kind.idSearchStatement(), {pattern}, kind.listFields);
@@ -291,6 +297,5 @@ void searchReturnsList(Database& db, ReportList* list, const ReturnKind& kind, c
 
 void scanReturnsList(Database& db, ReportList* list, const ReturnKind& kind, const QString& code)
 {
-    fillListFromQuery(db, list, kind.idSearchStatement(),
-                      {QStringLiteral("%") + code + QStringLiteral("%")}, kind.listFields);
+    fillListFromQuery(db, list, kind.idSearchStatement(), {containing(code)}, kind.listFields);
 }

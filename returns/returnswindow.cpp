@@ -2,28 +2,15 @@
 
 #include "app/context.h"
 #include "movements/listfill.h"
+#include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
 #include "ui/keyboard.h"
 #include "ui/ownedwindow.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-
-namespace
-{
-
-template <typename Control>
-Control* place(Control* control, const QString& name, int left, int top, int width, int height)
-{
-    control->setObjectName(name);
-    control->setGeometry(left, top, width, height);
-    return control;
-}
-
-} // namespace
 
 ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& layout)
     : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context), mKind(*layout.kind)
@@ -31,53 +18,41 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
     setWindowTitle(layout.title);
     placeWindow(this, 50, 50, 737, 523);
 
-    // Controls in the order the window creates them; the Tab order is set below.
-    QLabel* detailLabel = nullptr;
-    auto makeDetailLabel = [&] {
-        detailLabel = place(new QLabel(layout.detailCaption, this), QStringLiteral("透明标签3"), 22,
-                            456, 80, 23);
-    };
-    if (!layout.detailBoxBeforeLabel)
-        makeDetailLabel();
-    mDetail = place(new QLineEdit(this), layout.detailBoxName, 102, 456, 152, 23);
-    if (layout.detailBoxBeforeLabel)
-        makeDetailLabel();
-    detailLabel->setBuddy(mDetail);
+    mDetail = addEditBox(this, layout.detailBoxName, QRect(102, 456, 152, 23));
+    addCaptionLabel(this, QStringLiteral("透明标签3"), layout.detailCaption, QRect(22, 456, 80, 23),
+                    mDetail);
 
-    mDoesNotAffect = place(new QRadioButton(QStringLiteral("不影响"), this),
-                           QStringLiteral("单选框_不影响"), 283, 461, 92, 16);
-    mAffects = place(new QRadioButton(QStringLiteral("影响再次销售"), this),
-                     QStringLiteral("单选框_影响"), 283, 429, 92, 16);
+    mDoesNotAffect = placeControl(new QRadioButton(QStringLiteral("不影响"), this),
+                                  QStringLiteral("单选框_不影响"), QRect(283, 461, 92, 16));
+    mAffects = placeControl(new QRadioButton(QStringLiteral("影响再次销售"), this),
+                            QStringLiteral("单选框_影响"), QRect(283, 429, 92, 16));
 
-    auto* quantityLabel = place(new QLabel(layout.quantityCaption, this),
-                                QStringLiteral("透明标签2"), 22, 425, 80, 23);
-    mQuantity = place(new QLineEdit(this), layout.quantityBoxName, 102, 425, 152, 23);
-    quantityLabel->setBuddy(mQuantity);
+    mQuantity = addEditBox(this, layout.quantityBoxName, QRect(102, 425, 152, 23));
+    addCaptionLabel(this, QStringLiteral("透明标签2"), layout.quantityCaption,
+                    QRect(22, 425, 80, 23), mQuantity);
     installIntegerFilter(mQuantity);
 
-    auto* remarkLabel = place(new QLabel(QStringLiteral("备    注"), this),
-                              QStringLiteral("透明标签4"), 407, 428, 51, 20);
-    mRemark = place(new QLineEdit(QStringLiteral("无"), this), QStringLiteral("编辑框_备注"), 478,
-                    428, 97, 52);
+    mRemark = addEditBox(this, QStringLiteral("编辑框_备注"), QRect(478, 428, 97, 52),
+                         QStringLiteral("无"));
     mRemark->setAlignment(Qt::AlignLeft | Qt::AlignTop); // a tall box: the text starts at its top
-    remarkLabel->setBuddy(mRemark);
+    addCaptionLabel(this, QStringLiteral("透明标签4"), QStringLiteral("备    注"),
+                    QRect(407, 428, 51, 20), mRemark);
 
-    auto* scanButton = place(new QPushButton(QStringLiteral("点此扫描"), this),
-                             QStringLiteral("按钮_扫描"), 408, 8, 72, 28);
-    auto* findButton =
-        place(new QPushButton(QStringLiteral("查找"), this), layout.findButtonName, 296, 8, 72, 28);
-    auto* searchLabel = place(new QLabel(QStringLiteral("查找(ID,名称)"), this),
-                              QStringLiteral("透明标签1"), 40, 8, 80, 28);
-    mSearch = place(new QLineEdit(this), QStringLiteral("编辑框_查找"), 129, 9, 143, 23);
-    searchLabel->setBuddy(mSearch);
+    auto* scanButton = addCommandButton(this, QStringLiteral("按钮_扫描"),
+                                        QStringLiteral("点此扫描"), QRect(408, 8, 72, 28));
+    auto* findButton = addCommandButton(this, layout.findButtonName, QStringLiteral("查找"),
+                                        QRect(296, 8, 72, 28));
+    mSearch = addEditBox(this, QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
+    addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"),
+                    QRect(40, 8, 80, 28), mSearch);
 
-    mList = place(new ReportList(this), layout.listName, 16, 48, 700, 367);
+    mList = placeControl(new ReportList(this), layout.listName, QRect(16, 48, 700, 367));
     mList->setColumns(numberedColumns(layout.columns));
 
-    auto* actionButton = place(new QPushButton(layout.actionButtonCaption, this),
-                               layout.actionButtonName, 606, 423, 72, 26);
-    auto* cancelButton = place(new QPushButton(QStringLiteral("取消"), this),
-                               QStringLiteral("按钮_取消"), 606, 455, 72, 26);
+    auto* actionButton = addCommandButton(this, layout.actionButtonName, layout.actionButtonCaption,
+                                          QRect(606, 423, 72, 26));
+    auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
+                                          QRect(606, 455, 72, 26));
 
     // Tab follows the Enter chain (quantity, detail, the choice, remark) and then the buttons, the
     // search box and the list; the creation order puts the detail box before the quantity box.

@@ -8,9 +8,7 @@
 #include <QWidget>
 
 class AppContext;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 // How one of the two returns windows looks and answers the keyboard; everything else they share.
@@ -24,7 +22,6 @@ struct ReturnsWindowLayout {
     QString quantityCaption;
     QString detailBoxName; // the reason box or the returner box
     QString detailCaption;
-    bool detailBoxBeforeLabel = false; // creation order of the detail box and its label
     QString actionButtonName;
     QString actionButtonCaption;
     bool detailEnterSelectsAffects = false; // Enter in the detail box also selects "影响再次销售"

@@ -20,7 +20,6 @@ ReturnsWindowLayout salesLayout()
     layout.quantityCaption = QStringLiteral("退货数量");
     layout.detailBoxName = QStringLiteral("编辑框_原因");
     layout.detailCaption = QStringLiteral("退货原因");
-    layout.detailBoxBeforeLabel = false;
     layout.actionButtonName = QStringLiteral("按钮_退货");
     layout.actionButtonCaption = QStringLiteral("确定退货");
     layout.detailEnterSelectsAffects = false;

@@ -6,8 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace
@@ -366,9 +366,9 @@ QString Database::adaptStatement(const QString& sql)
             out += c;
         }
     }
-    static const QRegularExpression accessDelete(QStringLiteral(R"(^(\s*delete)\s+\*\s*(from\b))"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-    out.replace(accessDelete, QStringLiteral("\\1 \\2"));
+    static const QRegularExpression deleteStar(QStringLiteral(R"(^(\s*delete)\s+\*\s*(from\b))"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    out.replace(deleteStar, QStringLiteral("\\1 \\2"));
     return out;
 }
 

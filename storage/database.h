@@ -77,7 +77,7 @@ public:
     }
 
     // The statement text as SQLite receives it: square brackets outside literals become
-    // identifier quotes, and the Access form "delete * from" becomes "delete from".
+    // identifier quotes, and "delete * from" becomes "delete from".
     static QString adaptStatement(const QString& sql);
 
 private:

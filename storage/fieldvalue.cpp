@@ -197,12 +197,3 @@ QString FieldValue::forDisplay() const
     }
     return {};
 }
-
-double FieldValue::realValue() const
-{
-    if (isInteger())
-        return static_cast<double>(mInteger);
-    if (isReal())
-        return mReal;
-    return 0.0;
-}

@@ -43,8 +43,6 @@ public:
     qint64 asNumber() const;
     QString forDisplay() const;
 
-    // The numeric value without truncation (0 for kinds that are not numbers); never fatal.
-    double realValue() const;
     QDateTime dateTimeValue() const;
     const QByteArray& bytesValue() const { return mBytes; }
 

@@ -42,7 +42,7 @@ class DialogService
 public:
     virtual ~DialogService() = default;
 
-    // Shows a task-modal message box and returns the button pressed. An empty title shows
+    // Shows an application-modal message box and returns the button pressed. An empty title shows
     // "信息：".
     MessageAnswer message(QWidget* owner, const QString& text, const QString& title = {},
                           MessageIcon icon = MessageIcon::None,
@@ -81,8 +81,8 @@ protected:
     std::optional<QString> showInput(const InputRequest& request) override;
 };
 
-// The task-modal message box for a request, owned by the request's owner (none when null), not
-// yet shown: exact title and text (plain text), icon and buttons, the first button the default
+// The application-modal message box for a request, owned by the request's owner (none when null),
+// not yet shown: exact title and text (plain text), icon and buttons, the first button the default
 // and Cancel / No / Ok the answer of the close box and Escape.
 std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request);
 
