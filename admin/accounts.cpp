@@ -1,6 +1,6 @@
 #include "admin/accounts.h"
 
-#include "app/passworddigest.h"
+#include "core/passworddigest.h"
 #include "storage/database.h"
 
 RegistrationRefusal checkRegistration(const QString& user, const QString& password,

@@ -1,8 +1,8 @@
 #include "admin/accountwindow.h"
 
 #include "admin/accounts.h"
-#include "app/context.h"
-#include "app/passworddigest.h"
+#include "core/context.h"
+#include "core/passworddigest.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
@@ -111,7 +111,7 @@ void AccountWindow::registerAccount()
         mContext.dialogs().message(this, registrationRefusalText(refusal));
         return;
     }
-    if (!::registerAccount(mContext.数据库(), user, password)) {
+    if (!::registerAccount(mContext.database(), user, password)) {
         mContext.dialogs().message(this, QStringLiteral("用户注册失败"), kNoticeTitle);
         return;
     }
@@ -124,7 +124,7 @@ void AccountWindow::registerAccount()
 void AccountWindow::listAccounts()
 {
     mAccounts->clear();
-    mAccounts->addItems(accountNames(mContext.数据库()));
+    mAccounts->addItems(accountNames(mContext.database()));
 }
 
 void AccountWindow::changePassword()
@@ -147,7 +147,7 @@ void AccountWindow::changePassword()
                                    MessageIcon::Information);
         return;
     }
-    if (!::changePassword(mContext.数据库(), mSelectedName, password)) {
+    if (!::changePassword(mContext.database(), mSelectedName, password)) {
         mContext.dialogs().message(this, QStringLiteral("密码修改失败"), kNoticeTitle);
         return;
     }
@@ -164,7 +164,7 @@ void AccountWindow::deleteAccount()
         MessageIcon::None, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
-    if (!::deleteAccount(mContext.数据库(), mSelectedName)) {
+    if (!::deleteAccount(mContext.database(), mSelectedName)) {
         mContext.dialogs().message(this, QStringLiteral("删除用户失败"), kNoticeTitle);
         return;
     }

@@ -1,6 +1,6 @@
 #include "admin/maintenance.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
 #include "ui/controls.h"
@@ -121,7 +121,7 @@ void clearDatabase(AppContext& context, QWidget* owner)
                         kNoticeTitle, MessageIcon::Warning, MessageButtons::OkCancel);
     if (answer != MessageAnswer::Ok)
         return;
-    if (!clearStockAndDocuments(context.数据库())) {
+    if (!clearStockAndDocuments(context.database())) {
         dialogs.message(owner, QStringLiteral("操作失败"), kNoticeTitle);
         return;
     }
@@ -161,7 +161,7 @@ void RestoreWindow::restore()
                         kNoticeTitle, MessageIcon::Question, MessageButtons::OkCancel);
     if (answer == MessageAnswer::Ok) {
         // The connection lets go of the file before it is replaced.
-        mContext.数据库().CloseDatabase();
+        mContext.database().CloseDatabase();
         // With no file chosen the source is the backup folder itself, which is no file to copy.
         const QString source = QDir(mContext.backupDirectory()).filePath(fileName);
         const bool restored = restoreDatabaseFile(source, mContext.databasePath());

@@ -1,6 +1,6 @@
 #include "admin/recorddetailswindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/listfill.h"
 #include "printing/printentry.h"
 #include "ui/dialogservice.h"
@@ -271,7 +271,7 @@ void RecordDetailsWindow::tabChanged(int tab)
 void RecordDetailsWindow::fillTab(int tab)
 {
     const RecordKind& kind = recordKind(tab);
-    const int count = fillListFromQuery(mContext.数据库(), list(tab), QString::fromUtf8(kind.query),
+    const int count = fillListFromQuery(mContext.database(), list(tab), QString::fromUtf8(kind.query),
                                         {}, fieldsOf(kind));
     mStatus->setText(QStringLiteral("共有 ") + QString::number(count) +
                      QString::fromUtf8(kind.countEnding));

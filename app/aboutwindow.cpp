@@ -1,6 +1,6 @@
 #include "app/aboutwindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
 #include "ui/ownedwindow.h"

@@ -1,7 +1,7 @@
 #include "app/application.h"
 
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "app/mainwindow.h"
 #include "storage/fieldvalue.h"
 #include "ui/dialogservice.h"

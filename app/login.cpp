@@ -1,6 +1,6 @@
 #include "app/login.h"
 
-#include "app/passworddigest.h"
+#include "core/passworddigest.h"
 #include "storage/database.h"
 
 LoginRefusal checkLoginInput(const QString& user, const QString& password)

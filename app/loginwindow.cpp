@@ -1,7 +1,7 @@
 #include "app/loginwindow.h"
 
 #include "admin/windows.h"
-#include "app/context.h"
+#include "core/context.h"
 #include "app/login.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
@@ -62,7 +62,7 @@ void LoginWindow::logIn()
             mPasswordBox->setFocus();
         return;
     }
-    if (!accountMatches(mContext.数据库(), user, password)) {
+    if (!accountMatches(mContext.database(), user, password)) {
         mContext.dialogs().message(this, QStringLiteral("用户名或密码不正确"), title,
                                    MessageIcon::Information);
         return;

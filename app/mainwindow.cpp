@@ -3,7 +3,7 @@
 #include "admin/maintenance.h"
 #include "admin/windows.h"
 #include "app/aboutwindow.h"
-#include "app/context.h"
+#include "core/context.h"
 #include "app/iconstrip.h"
 #include "app/loginwindow.h"
 #include "movements/productlist.h"
@@ -96,7 +96,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 MainWindow::~MainWindow()
 {
     mContext.setMainWindowHooks({}, {});
-    mContext.数据库().CloseDatabase();
+    mContext.database().CloseDatabase();
 }
 
 void MainWindow::buildMenu()
@@ -174,7 +174,7 @@ void MainWindow::buildControls()
 
 void MainWindow::openDatabase()
 {
-    if (!mContext.数据库().NewOpenDatabase(mContext.databasePath(), kDatabaseUser,
+    if (!mContext.database().NewOpenDatabase(mContext.databasePath(), kDatabaseUser,
                                            kDatabasePassword)) {
         mContext.dialogs().message(this, QStringLiteral("打开数据库失败"), kInfoTitle,
                                    MessageIcon::Information);
@@ -188,7 +188,7 @@ void MainWindow::refreshTitleAndStock()
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
     // Every stock lot in the order the database returns them, numbered from 1; the stock shows
     // as its decimal text (12, 12.5). A failed query leaves the list empty.
-    fillProductList(mContext.数据库(), mStockList);
+    fillProductList(mContext.database(), mStockList);
 }
 
 void MainWindow::openWindowAt(int position)
@@ -267,7 +267,7 @@ void MainWindow::deleteProduct()
     if (answer != MessageAnswer::Yes)
         return;
     const QString lot = mStockList->cellText(row, 1);
-    if (!mContext.数据库().ExecuteSql(
+    if (!mContext.database().ExecuteSql(
             QStringLiteral("delete * from 总数据库模块 where 入库单号=? "), {lot})) {
         mContext.dialogs().message(this, QStringLiteral("删除产品失败"), kInfoTitle);
         return;

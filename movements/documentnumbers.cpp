@@ -1,7 +1,7 @@
 #include "movements/documentnumbers.h"
 
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 
 QString timestampDigits(const QDateTime& time)
 {

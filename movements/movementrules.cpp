@@ -1,7 +1,7 @@
 #include "movements/movementrules.h"
 
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "storage/database.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "movements/productlist.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/listfill.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"
@@ -63,7 +63,7 @@ int scanIntoProductList(AppContext& context, ReportList* list, QWidget* owner)
     const std::optional<QString> code =
         context.dialogs().input(owner, QStringLiteral("请扫描条形码即入库扫描的信息"),
                                 QStringLiteral("扫描窗口"), QString(), InputMode::Text);
-    return listProductsById(context.数据库(), list, code.value_or(QString()));
+    return listProductsById(context.database(), list, code.value_or(QString()));
 }
 
 void SelectedProduct::takeFrom(const ReportList* list, int row)

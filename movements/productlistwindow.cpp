@@ -1,6 +1,6 @@
 #include "movements/productlistwindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
@@ -34,12 +34,12 @@ ProductListWindow::ProductListWindow(AppContext& context, const QString& title, 
     connect(mList, &ReportList::currentRowChanged, this,
             [this](int row) { mSelected.takeFrom(mList, row); });
 
-    fillProductList(mContext.数据库(), mList);
+    fillProductList(mContext.database(), mList);
 }
 
 void ProductListWindow::search()
 {
-    searchProductList(mContext.数据库(), mList, mSearchBox->text());
+    searchProductList(mContext.database(), mList, mSearchBox->text());
 }
 
 void ProductListWindow::tell(const QString& text, const QString& title)

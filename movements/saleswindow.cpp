@@ -1,6 +1,6 @@
 #include "movements/saleswindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "movements/stockreduction.h"

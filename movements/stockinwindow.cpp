@@ -1,6 +1,6 @@
 #include "movements/stockinwindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
@@ -64,7 +64,7 @@ bool StockInWindow::start()
 {
     const bool shown = scan();
     if (shown) {
-        mUnit->addItems(loadDefaultUnits(mContext.数据库()));
+        mUnit->addItems(loadDefaultUnits(mContext.database()));
         mUnit->setCurrentIndex(0);
     }
     return shown;
@@ -100,7 +100,7 @@ void StockInWindow::add()
         return;
     }
 
-    Database& db = mContext.数据库();
+    Database& db = mContext.database();
     const QString quantity = mQuantity->text();
     const QString unit = mUnit->currentText();
     // The stock-in document and its new stock lot: both rows or neither.

@@ -1,6 +1,6 @@
 #include "movements/stockreduction.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/movementrules.h"
 #include "movements/productlist.h"
 #include "storage/database.h"
@@ -33,7 +33,7 @@ QString reducedStockText(qint64 stock, const StockReduction& reduction)
 StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, ReportList* list,
                                            const StockReduction& reduction)
 {
-    Database& db = context.数据库();
+    Database& db = context.database();
     const QString failed = QStringLiteral("操作失败");
 
     // A write transaction from the start: no other writer can change the lot between the read

@@ -1,6 +1,6 @@
 #include "printing/formulawindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"

@@ -1,6 +1,6 @@
 #include "printing/previewwindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "printing/pagejumpdialog.h"
 #include "printing/previewview.h"
 #include "printing/printrun.h"

@@ -1,6 +1,6 @@
 #include "printing/printrun.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "printing/reportlayout.h"
 #include "printing/reportpainter.h"
 

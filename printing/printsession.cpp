@@ -1,6 +1,6 @@
 #include "printing/printsession.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/reportlist.h"
 
 PrintSession::PrintSession(QObject* parent) : QObject(parent) {}

@@ -1,6 +1,6 @@
 #include "printing/printsettingsdialog.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "printing/reportlayout.h"
 #include "ui/dialogservice.h"
 

@@ -1,7 +1,7 @@
 #include "printing/printsettingswindow.h"
 
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "printing/formulawindow.h"
 #include "printing/printsession.h"
 #include "printing/reportbuilder.h"

@@ -1,6 +1,6 @@
 #include "printing/settingscontrols.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "printing/reportpainter.h"
 #include "ui/dialogservice.h"
 

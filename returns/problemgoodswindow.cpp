@@ -1,6 +1,6 @@
 #include "returns/problemgoodswindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/listfill.h"
 #include "ui/controls.h"
 #include "ui/geometry.h"
@@ -31,7 +31,7 @@ ProblemGoodsWindow::ProblemGoodsWindow(AppContext& context)
                                        {QStringLiteral("备注"), 123}}));
 
     fillListFromQuery(
-        context.数据库(), mList, QStringLiteral("select * from 问题处理模块"), {},
+        context.database(), mList, QStringLiteral("select * from 问题处理模块"), {},
         {QStringLiteral("问题单号"), QStringLiteral("入库单号"), QStringLiteral("销售单号"),
          QStringLiteral("退货单号"), QStringLiteral("借用单号"), QStringLiteral("归还单号"),
          QStringLiteral("产品ID"), QStringLiteral("产品名称"), QStringLiteral("问题数量"),

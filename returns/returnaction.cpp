@@ -1,6 +1,6 @@
 #include "returns/returnaction.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/documentnumbers.h"
 #include "movements/listfill.h"
 #include "movements/movementrules.h"
@@ -161,7 +161,7 @@ QString choiceText(ReturnChoice choice)
 ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
                             const ReturnEntry& entry, const std::function<void()>& refill)
 {
-    Database& db = context.数据库();
+    Database& db = context.database();
     auto tell = [&](const QString& text) {
         context.dialogs().message(owner, text, kTitle);
     };

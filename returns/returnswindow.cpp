@@ -1,6 +1,6 @@
 #include "returns/returnswindow.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "movements/listfill.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
@@ -91,14 +91,14 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
             search();
     });
 
-    fillReturnsList(mContext.数据库(), mList, mKind);
+    fillReturnsList(mContext.database(), mList, mKind);
     if (layout.focusSearchAtOpening)
         mSearch->setFocus();
 }
 
 void ReturnsWindow::search()
 {
-    searchReturnsList(mContext.数据库(), mList, mKind, mSearch->text());
+    searchReturnsList(mContext.database(), mList, mKind, mSearch->text());
 }
 
 void ReturnsWindow::scan()
@@ -106,13 +106,13 @@ void ReturnsWindow::scan()
     const std::optional<QString> code =
         mContext.dialogs().input(this, QStringLiteral("请扫描条形码即入库扫描的信息"),
                                  QStringLiteral("扫描窗口"), QString(), InputMode::Text);
-    scanReturnsList(mContext.数据库(), mList, mKind, code.value_or(QString()));
+    scanReturnsList(mContext.database(), mList, mKind, code.value_or(QString()));
 }
 
 void ReturnsWindow::returnGoods()
 {
     mLastOutcome = performReturn(mContext, this, mKind, entry(),
-                                 [this] { fillReturnsList(mContext.数据库(), mList, mKind); });
+                                 [this] { fillReturnsList(mContext.database(), mList, mKind); });
 }
 
 void ReturnsWindow::keepSelection(int row)

@@ -3,8 +3,8 @@
 // Usage: tarnel-screenshot OUTPUT_DIRECTORY (run under an X server, e.g. xvfb-run).
 #include "app/aboutwindow.h"
 #include "app/application.h"
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "app/loginwindow.h"
 #include "app/mainwindow.h"
 #include "storage/database.h"

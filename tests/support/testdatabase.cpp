@@ -28,7 +28,7 @@ TestEnvironment::TestEnvironment(const QString& sessionUser)
     mContext->setSessionUser(sessionUser);
     mContext->setSettings(std::make_unique<QSettings>(
         QDir(mDir.path()).filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
-    if (!mContext->数据库().NewOpenDatabase(mDir.databasePath()))
+    if (!mContext->database().NewOpenDatabase(mDir.databasePath()))
         qFatal("cannot open the test database");
     mContext->setMainWindowHooks([this] { ++mRefreshes; }, [] {});
     mContext->setQuitHandler([this](int code) { mQuitCodes.append(code); });

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/clock.h"
-#include "app/context.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "storage/database.h"
 
 #include <QString>
@@ -36,7 +36,7 @@ public:
     ~TestEnvironment();
 
     AppContext& context() { return *mContext; }
-    Database& db() { return mContext->数据库(); }
+    Database& db() { return mContext->database(); }
     ScriptedDialogs& dialogs() { return *mDialogs; }
     FixedClock& clock() { return mClock; }
     const QString& programDirectory() const { return mDir.path(); }

@@ -1,4 +1,4 @@
-#include "app/passworddigest.h"
+#include "core/passworddigest.h"
 
 #include <QCryptographicHash>
 #include <QStringEncoder>

@@ -24,7 +24,7 @@ public:
     AppContext(DialogService& dialogs, Clock& clock, const QString& programDirectory);
     ~AppContext() override;
 
-    Database& 数据库() { return *mDatabase; }
+    Database& database() { return *mDatabase; }
     DialogService& dialogs() { return mDialogs; }
     Clock& clock() { return mClock; }
     const QString& programDirectory() const { return mProgramDirectory; }
