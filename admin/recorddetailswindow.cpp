@@ -271,8 +271,8 @@ void RecordDetailsWindow::tabChanged(int tab)
 void RecordDetailsWindow::fillTab(int tab)
 {
     const RecordKind& kind = recordKind(tab);
-    const int count = fillListFromQuery(mContext.database(), list(tab), QString::fromUtf8(kind.query),
-                                        {}, fieldsOf(kind));
+    const int count = fillListFromQuery(mContext.database(), list(tab),
+                                        QString::fromUtf8(kind.query), {}, fieldsOf(kind));
     mStatus->setText(QStringLiteral("共有 ") + QString::number(count) +
                      QString::fromUtf8(kind.countEnding));
 }

@@ -1,8 +1,8 @@
 #include "app/application.h"
 
+#include "app/mainwindow.h"
 #include "core/clock.h"
 #include "core/context.h"
-#include "app/mainwindow.h"
 #include "storage/fieldvalue.h"
 #include "ui/dialogservice.h"
 

@@ -1,8 +1,8 @@
 #include "app/loginwindow.h"
 
 #include "admin/windows.h"
-#include "core/context.h"
 #include "app/login.h"
+#include "core/context.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"

@@ -3,9 +3,9 @@
 #include "admin/maintenance.h"
 #include "admin/windows.h"
 #include "app/aboutwindow.h"
-#include "core/context.h"
 #include "app/iconstrip.h"
 #include "app/loginwindow.h"
+#include "core/context.h"
 #include "movements/productlist.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
@@ -175,7 +175,7 @@ void MainWindow::buildControls()
 void MainWindow::openDatabase()
 {
     if (!mContext.database().NewOpenDatabase(mContext.databasePath(), kDatabaseUser,
-                                           kDatabasePassword)) {
+                                             kDatabasePassword)) {
         mContext.dialogs().message(this, QStringLiteral("打开数据库失败"), kInfoTitle,
                                    MessageIcon::Information);
         return;

@@ -3,10 +3,10 @@
 // Usage: tarnel-screenshot OUTPUT_DIRECTORY (run under an X server, e.g. xvfb-run).
 #include "app/aboutwindow.h"
 #include "app/application.h"
-#include "core/clock.h"
-#include "core/context.h"
 #include "app/loginwindow.h"
 #include "app/mainwindow.h"
+#include "core/clock.h"
+#include "core/context.h"
 #include "storage/database.h"
 #include "storage/newdatabase.h"
 #include "ui/dialogservice.h"
