@@ -2,7 +2,7 @@
 
 #include "storage/database.h"
 
-#include <vector>
+#include <charconv>
 
 int fillListFromQuery(Database& db, ReportList* list, const QString& sql,
                       const QVariantList& params, const QStringList& fields)
@@ -11,20 +11,25 @@ int fillListFromQuery(Database& db, ReportList* list, const QString& sql,
     const int handle = db.OpenTable(sql, params);
     if (handle == 0)
         return 0;
-    std::vector<QStringList> rows;
+    // Texts go into the list as the database stored them (UTF-8), to be decoded when shown.
+    ReportRows rows;
     int number = 1;
+    char digits[16];
     while (!db.IsEOF(handle)) {
-        QStringList row;
-        row.reserve(fields.size() + 1);
-        row.append(QString::number(number++));
-        for (const QString& field : fields)
-            row.append(db.readDisplay(handle, field));
-        rows.push_back(std::move(row));
+        rows.beginRow();
+        const auto written = std::to_chars(digits, digits + sizeof digits, number++);
+        rows.addCellUtf8(QByteArrayView(digits, written.ptr - digits));
+        for (const QString& field : fields) {
+            if (const std::optional<QByteArrayView> text = db.readTextBytes(handle, field))
+                rows.addCellUtf8(*text);
+            else
+                rows.addCell(db.readDisplay(handle, field));
+        }
         db.MoveNext(handle);
     }
     db.CloseTable(handle);
-    const int count = int(rows.size());
-    list->appendRows(std::move(rows));
+    const int count = rows.rowCount();
+    list->appendPackedRows(std::move(rows));
     return count;
 }
 

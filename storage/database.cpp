@@ -298,7 +298,10 @@ bool Database::NewOpenDatabase(const QString& path, const QString& user, const Q
 
     // A missing file is a failed open, never a new empty database.
     sqlite3* db = nullptr;
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // The connection is only ever used by the thread that opened it (the user-interface thread):
+    // SQLite need not lock it on every call.
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     const QByteArray file = QFileInfo(path).filePath().toUtf8();
     int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK) {
@@ -501,6 +504,29 @@ QString Database::readText(int handle, const QString& column) const
             return RecordSet::cellText(*cell);
     }
     return ReadColByName(handle, column).asText();
+}
+
+QString Database::readDisplay(int handle, const QString& column) const
+{
+    // Texts, most of what lists show, are decoded straight from the record set.
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Text)
+            return RecordSet::cellText(*cell);
+    }
+    return ReadColByName(handle, column).forDisplay();
+}
+
+std::optional<QByteArrayView> Database::readTextBytes(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Text)
+            return QByteArrayView(cell->bytes, qsizetype(cell->length));
+    }
+    return std::nullopt;
 }
 
 qint64 Database::readNumber(int handle, const QString& column) const

@@ -2,6 +2,7 @@
 
 #include "storage/fieldvalue.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -71,10 +72,11 @@ public:
     // with asText(), asNumber() or forDisplay(), without building it on the common paths.
     QString readText(int handle, const QString& column) const;
     qint64 readNumber(int handle, const QString& column) const;
-    QString readDisplay(int handle, const QString& column) const
-    {
-        return ReadColByName(handle, column).forDisplay();
-    }
+    QString readDisplay(int handle, const QString& column) const;
+    // A text field of the current row as its stored UTF-8 bytes, valid until the record set is
+    // closed; nothing when the field holds no text (NULL, another kind, no such column). Lets a
+    // long list keep the texts without decoding every one.
+    std::optional<QByteArrayView> readTextBytes(int handle, const QString& column) const;
 
     // The statement text as SQLite receives it: square brackets outside literals become
     // identifier quotes, and "delete * from" becomes "delete from".

@@ -4,8 +4,126 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
+#include <cstring>
 #include <iterator>
 #include <utility>
+
+int ReportRows::cellCount(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return 0;
+    const std::size_t end =
+        std::size_t(row) + 1 < mRowStarts.size() ? mRowStarts[std::size_t(row) + 1] : mCells.size();
+    return int(end - mRowStarts[std::size_t(row)]);
+}
+
+QString ReportRows::cell(int row, int column) const
+{
+    if (column < 0 || column >= cellCount(row))
+        return {};
+    const Cell& cell = mCells[mRowStarts[std::size_t(row)] + std::size_t(column)];
+    if (cell.utf8)
+        return QString::fromUtf8(cell.bytes, cell.size);
+    return QString(reinterpret_cast<const QChar*>(cell.bytes), cell.size / 2);
+}
+
+void ReportRows::reserve(qsizetype rows, qsizetype cellsPerRow)
+{
+    mRowStarts.reserve(std::size_t(rows));
+    mCells.reserve(std::size_t(rows * cellsPerRow));
+}
+
+void ReportRows::beginRow()
+{
+    mRowStarts.push_back(quint32(mCells.size()));
+}
+
+void ReportRows::addCell(QStringView text)
+{
+    mCells.push_back(store(text.utf16(), text.size() * 2, false));
+}
+
+void ReportRows::addCellUtf8(QByteArrayView text)
+{
+    mCells.push_back(store(text.data(), text.size(), true));
+}
+
+void ReportRows::addRow(const QStringList& cells)
+{
+    beginRow();
+    for (const QString& text : cells)
+        addCell(text);
+}
+
+ReportRows::Cell ReportRows::store(const void* bytes, qsizetype size, bool utf8)
+{
+    Cell cell;
+    cell.utf8 = utf8;
+    if (size <= 0)
+        return cell;
+    cell.size = quint32(size);
+    char* target = nullptr;
+    if (size > kBlockBytes / 4) {
+        // A long text gets a block of its own.
+        mBlocks.push_back(std::make_unique<char[]>(std::size_t(size)));
+        target = mBlocks.back().get();
+    } else {
+        // UTF-16 texts start on an even byte.
+        qsizetype start = mBlockUsed + (utf8 ? 0 : mBlockUsed % 2);
+        if (start + size > kBlockBytes) {
+            mBlocks.push_back(std::make_unique<char[]>(std::size_t(kBlockBytes)));
+            mBlock = mBlocks.back().get();
+            start = 0;
+        }
+        target = mBlock + start;
+        mBlockUsed = start + size;
+    }
+    std::memcpy(target, bytes, std::size_t(size));
+    cell.bytes = target;
+    return cell;
+}
+
+void ReportRows::setCell(int row, int column, QStringView text)
+{
+    if (row < 0 || row >= rowCount() || column < 0)
+        return;
+    const int count = cellCount(row);
+    const std::size_t start = mRowStarts[std::size_t(row)];
+    const Cell stored = store(text.utf16(), text.size() * 2, false);
+    if (column < count) {
+        mCells[start + std::size_t(column)] = stored;
+        return;
+    }
+    // The row grows: its new cells go in after its last one, and the rows below move down.
+    const int added = column + 1 - count;
+    const auto end = mCells.begin() + std::ptrdiff_t(start) + count;
+    const auto inserted = mCells.insert(end, std::size_t(added), Cell{});
+    *(inserted + (added - 1)) = stored;
+    for (std::size_t r = std::size_t(row) + 1; r < mRowStarts.size(); ++r)
+        mRowStarts[r] += quint32(added);
+}
+
+void ReportRows::append(ReportRows&& other)
+{
+    if (mRowStarts.empty()) {
+        *this = std::move(other);
+        other.clear();
+        return;
+    }
+    const quint32 shift = quint32(mCells.size());
+    for (const quint32 start : other.mRowStarts)
+        mRowStarts.push_back(start + shift);
+    mCells.insert(mCells.end(), other.mCells.begin(), other.mCells.end());
+    // The texts stay where they are; this takes over the blocks that hold them.
+    mBlocks.insert(mBlocks.end(), std::make_move_iterator(other.mBlocks.begin()),
+                   std::make_move_iterator(other.mBlocks.end()));
+    other.clear();
+}
+
+void ReportRows::clear()
+{
+    *this = ReportRows();
+}
 
 ReportListModel::ReportListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -19,58 +137,58 @@ void ReportListModel::setColumns(const QList<ReportColumn>& columns)
 void ReportListModel::clear()
 {
     beginResetModel();
-    std::vector<QStringList>().swap(mRows);
+    mRows.clear();
     endResetModel();
 }
 
 int ReportListModel::appendRow(const QString& firstCell)
 {
-    const int row = int(mRows.size());
+    const int row = mRows.rowCount();
     beginInsertRows({}, row, row);
-    mRows.push_back(QStringList{firstCell});
+    mRows.beginRow();
+    mRows.addCell(firstCell);
     endInsertRows();
     return row;
 }
 
 void ReportListModel::appendRows(std::vector<QStringList> rows)
 {
-    if (rows.empty())
+    ReportRows packed;
+    packed.reserve(qsizetype(rows.size()), rows.empty() ? 0 : rows.front().size());
+    for (const QStringList& row : rows)
+        packed.addRow(row);
+    appendPackedRows(std::move(packed));
+}
+
+void ReportListModel::appendPackedRows(ReportRows rows)
+{
+    if (rows.rowCount() == 0)
         return;
-    const int first = int(mRows.size());
-    beginInsertRows({}, first, first + int(rows.size()) - 1);
-    if (mRows.empty())
-        mRows = std::move(rows);
-    else
-        mRows.insert(mRows.end(), std::make_move_iterator(rows.begin()),
-                     std::make_move_iterator(rows.end()));
+    const int first = mRows.rowCount();
+    beginInsertRows({}, first, first + rows.rowCount() - 1);
+    mRows.append(std::move(rows));
     endInsertRows();
 }
 
 void ReportListModel::setCell(int row, int column, const QString& text)
 {
-    if (row < 0 || row >= int(mRows.size()) || column < 0 || column >= int(mColumns.size()))
+    if (row < 0 || row >= mRows.rowCount() || column < 0 || column >= int(mColumns.size()))
         return;
-    QStringList& cells = mRows[std::size_t(row)];
-    while (cells.size() <= column)
-        cells.append(QString());
-    if (cells.at(column) == text)
+    if (column < mRows.cellCount(row) && mRows.cell(row, column) == text)
         return;
-    cells[column] = text;
+    mRows.setCell(row, column, text);
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
 QString ReportListModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= int(mRows.size()) || column < 0)
-        return {};
-    const QStringList& cells = mRows[std::size_t(row)];
-    return column < cells.size() ? cells.at(column) : QString();
+    return mRows.cell(row, column);
 }
 
 int ReportListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(mRows.size());
+    return parent.isValid() ? 0 : mRows.rowCount();
 }
 
 int ReportListModel::columnCount(const QModelIndex& parent) const
@@ -121,6 +239,9 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent), mModel(new ReportLi
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::Interactive);
+    // A fixed floor for dragged columns: the default one is measured from the widest glyph of the
+    // font and its fallbacks, which loads fonts the list never shows.
+    header()->setMinimumSectionSize(20);
 
     // Made after setModel() created the selection model, so these run after it has dropped
     // the selection of removed rows.
@@ -160,6 +281,11 @@ int ReportList::appendRow(const QString& firstCell)
 void ReportList::appendRows(std::vector<QStringList> rows)
 {
     mModel->appendRows(std::move(rows));
+}
+
+void ReportList::appendPackedRows(ReportRows rows)
+{
+    mModel->appendPackedRows(std::move(rows));
 }
 
 void ReportList::setCell(int row, int column, const QString& text)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QStringList>
+#include <QStringView>
 #include <QTreeView>
 
+#include <memory>
 #include <vector>
 
 struct ReportColumn {
@@ -12,7 +15,48 @@ struct ReportColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// The rows of a report list: a vector of rows of cell texts.
+// Rows of cell texts packed into large blocks: a long list costs a few allocations per block of
+// text instead of one per cell, and clearing it frees a handful of blocks. A cell keeps the text
+// as it was given, UTF-16 or UTF-8 (a list filled from the database keeps the stored bytes and
+// decodes only the cells that are read). Rows may hold any number of cells.
+class ReportRows
+{
+public:
+    int rowCount() const { return int(mRowStarts.size()); }
+    int cellCount(int row) const;
+    // The text of a cell; an empty text outside the rows or past the row's last cell.
+    QString cell(int row, int column) const;
+
+    void reserve(qsizetype rows, qsizetype cellsPerRow);
+    // Starts a new row at the end; the cells added next belong to it.
+    void beginRow();
+    void addCell(QStringView text);
+    void addCellUtf8(QByteArrayView text);
+    // A row of the given cells.
+    void addRow(const QStringList& cells);
+    // Replaces a cell of an existing row; a shorter row first gets empty cells up to it.
+    void setCell(int row, int column, QStringView text);
+    // Moves the rows of other after these.
+    void append(ReportRows&& other);
+    void clear();
+
+private:
+    struct Cell {
+        const char* bytes = nullptr;
+        quint32 size = 0; // in bytes
+        bool utf8 = false;
+    };
+    Cell store(const void* bytes, qsizetype size, bool utf8);
+
+    static constexpr qsizetype kBlockBytes = 65536;
+    std::vector<quint32> mRowStarts; // index of each row's first cell in mCells
+    std::vector<Cell> mCells;
+    std::vector<std::unique_ptr<char[]>> mBlocks;
+    char* mBlock = nullptr;             // the block being filled
+    qsizetype mBlockUsed = kBlockBytes; // bytes of it in use
+};
+
+// The rows of a report list.
 class ReportListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -24,6 +68,7 @@ public:
     void clear();
     int appendRow(const QString& firstCell);
     void appendRows(std::vector<QStringList> rows);
+    void appendPackedRows(ReportRows rows);
     void setCell(int row, int column, const QString& text);
     QString cell(int row, int column) const;
 
@@ -34,7 +79,7 @@ public:
 
 private:
     QList<ReportColumn> mColumns;
-    std::vector<QStringList> mRows;
+    ReportRows mRows;
 };
 
 // The report-style list view: a header of titled columns over rows of texts, one row selected
@@ -53,8 +98,9 @@ public:
     void clear();
     // Appends a row whose first cell holds the text; returns its index.
     int appendRow(const QString& firstCell);
-    // Appends whole rows at once (the fast way to fill a long list).
+    // Appends whole rows at once (the fast ways to fill a long list).
     void appendRows(std::vector<QStringList> rows);
+    void appendPackedRows(ReportRows rows);
     void setCell(int row, int column, const QString& text);
     QString cellText(int row, int column) const;
     int rowCount() const;

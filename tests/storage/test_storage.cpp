@@ -142,9 +142,16 @@ void TestStorage::kindsAndNullsFollowDeclaredTypes()
         {"y", FieldKind::Boolean, "真"},     {"d", FieldKind::DateTime, "2018年3月5日8时30分"},
         {"x", FieldKind::Bytes, "\x01\x02"}, {"n", FieldKind::Text, "12.5"}};
     for (const Expect& e : full) {
-        const FieldValue v = db.ReadColByName(h, QString::fromUtf8(e.column));
+        const QString column = QString::fromUtf8(e.column);
+        const FieldValue v = db.ReadColByName(h, column);
         QCOMPARE(int(v.kind()), int(e.kind));
         QCOMPARE(v.forDisplay(), QString::fromUtf8(e.display));
+        // The list fill's shortcuts: the display text, and a text's stored bytes.
+        QCOMPARE(db.readDisplay(h, column), QString::fromUtf8(e.display));
+        const std::optional<QByteArrayView> bytes = db.readTextBytes(h, column);
+        QCOMPARE(bytes.has_value(), e.kind == FieldKind::Text);
+        if (bytes)
+            QCOMPARE(bytes->toByteArray(), QByteArray(e.display));
     }
     QCOMPARE(db.readNumber(h, QStringLiteral("r")), 2);
     QCOMPARE(db.ReadColByName(h, QStringLiteral("x")).bytesValue(), QByteArray("\x01\x02", 2));
@@ -163,6 +170,8 @@ void TestStorage::kindsAndNullsFollowDeclaredTypes()
     }
     QCOMPARE(db.readNumber(h, QStringLiteral("i")), 0);
     QCOMPARE(db.readText(h, QStringLiteral("t")), QString());
+    QCOMPARE(db.readDisplay(h, QStringLiteral("t")), QString());
+    QVERIFY(!db.readTextBytes(h, QStringLiteral("t")));
     db.MoveNext(h);
     QVERIFY(db.IsEOF(h));
     QVERIFY(!db.IsBOF(h));

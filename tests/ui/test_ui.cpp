@@ -128,6 +128,7 @@ private slots:
 
     void reportModelPassesTester();
     void reportListCells();
+    void reportRowsKeepEveryText();
     void reportListCurrentRow();
     void reportListMouseAndKeyboard();
     void reportListFocusWithoutSelection();
@@ -609,6 +610,47 @@ void TestUi::reportListCells()
     list.clear();
     QCOMPARE(list.rowCount(), 0);
     QCOMPARE(list.columnCount(), 3);
+}
+
+void TestUi::reportRowsKeepEveryText()
+{
+    // UTF-16 and UTF-8 cells side by side (odd lengths move the next UTF-16 text off an even
+    // byte), a lone surrogate, bytes that are no UTF-8, a text longer than a block, a row that
+    // grows in the middle, and rows moved over from another set.
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+    const QByteArray notUtf8("\xff\xfe");
+    const QString longText(40000, QChar(0x4E2D));
+    ReportRows rows;
+    rows.beginRow();
+    rows.addCellUtf8("abc");
+    rows.addCell(lone);
+    rows.addCellUtf8(QByteArrayView(notUtf8));
+    rows.addCell(longText);
+    rows.beginRow();
+    rows.addCell(QStringLiteral("一"));
+    rows.beginRow();
+    rows.addCellUtf8("x");
+    rows.setCell(1, 3, QStringLiteral("四"));
+    rows.setCell(0, 0, QStringLiteral("甲"));
+    ReportRows more;
+    more.addRow({QStringLiteral("😀"), QString()});
+    rows.append(std::move(more));
+
+    const QList<QStringList> expected = {
+        {QStringLiteral("甲"), lone, QString::fromUtf8(notUtf8), longText},
+        {QStringLiteral("一"), QString(), QString(), QStringLiteral("四")},
+        {QStringLiteral("x")},
+        {QStringLiteral("😀"), QString()}};
+    QCOMPARE(rows.rowCount(), int(expected.size()));
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        QCOMPARE(rows.cellCount(r), int(expected.at(r).size()));
+        for (int c = 0; c <= rows.cellCount(r); ++c)
+            QCOMPARE(rows.cell(r, c), expected.at(r).value(c));
+    }
+    QCOMPARE(more.rowCount(), 0);
+    rows.clear();
+    QCOMPARE(rows.rowCount(), 0);
+    QCOMPARE(rows.cell(0, 0), QString());
 }
 
 void TestUi::reportListCurrentRow()
