@@ -17,6 +17,9 @@
 void configureApplication(QApplication& application)
 {
     QFont font(QStringLiteral("WenQuanYi Micro Hei"), 9);
+    // Unhinted, as the font's own fontconfig settings ask: its hints do not improve the small
+    // Chinese glyphs, and hinting every glyph costs the start-up several milliseconds.
+    font.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(font);
 
     auto* translator = new QTranslator(&application);
