@@ -7,6 +7,7 @@ tarnel_packages=(
     libsqlite3-dev
     fonts-wqy-microhei
     xvfb xauth
+    locales
 )
 
 tarnel_install_missing() {
