@@ -248,7 +248,9 @@ std::optional<QString> WidgetDialogService::chooseSaveFile(QWidget* owner, const
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The dialog itself completes the name, so that its overwrite question is about the file
-    // that will really be written.
+    // that will really be written. A platform's own dialog would ask about the name as typed and
+    // have the suffix added after it closes, so Qt's dialog is used.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
