@@ -216,11 +216,11 @@ std::array<int, 4> colourSchemeOf(const SavedPrintSettings& saved)
     return scheme;
 }
 
-QStringList titleFontDescription(const QFont& font)
+QStringList titleFontDescription(const QFont& font, RgbValue colour)
 {
     int points = font.pointSize();
     if (points <= 0)
         points = qRound(QFontInfo(font).pointSizeF());
-    return {font.family(), QStringLiteral("0"),
+    return {font.family(), QString::number(colour),
             font.bold() ? QStringLiteral("1") : QStringLiteral("0"), QString::number(points)};
 }

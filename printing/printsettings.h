@@ -83,5 +83,6 @@ int bodyFontSizeOf(const QString& text, const QFont& listFont);
 // The background colour scheme (mode, colour 1, colour 2, colour 3) of the colour options.
 std::array<int, 4> colourSchemeOf(const SavedPrintSettings& saved);
 
-// The title font description of a font chosen in the font dialog (text colour black).
-QStringList titleFontDescription(const QFont& font);
+// The title font description of a font chosen in the font dialog and the title colour chosen
+// after it: face, colour as the decimal RgbValue, bold "1"/"0", size in points.
+QStringList titleFontDescription(const QFont& font, RgbValue colour);
