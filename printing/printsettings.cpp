@@ -50,6 +50,9 @@ const std::array<QString, 3> kRowColourNames = {QStringLiteral("行标"), QStrin
 const std::array<QString, 3> kColumnColourNames = {QStringLiteral("列标"), QStringLiteral("奇列"),
                                                    QStringLiteral("偶列")};
 
+// The value of the printer chosen last time, in the print settings' group.
+const QString kLastPrinterName = QStringLiteral("/上次打印机");
+
 int truncatedNumber(const QString& text)
 {
     const double value = std::trunc(leadingNumberOf(text));
@@ -59,6 +62,17 @@ int truncatedNumber(const QString& text)
 }
 
 } // namespace
+
+QString lastChosenPrinter(QSettings& settings)
+{
+    return settings.value(kPrintSettingsGroup + kLastPrinterName).toString();
+}
+
+void rememberChosenPrinter(QSettings& settings, const QString& printerName)
+{
+    if (!printerName.isEmpty())
+        settings.setValue(kPrintSettingsGroup + kLastPrinterName, printerName);
+}
 
 std::optional<SavedPrintSettings> readSavedPrintSettings(QSettings& settings)
 {

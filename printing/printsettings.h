@@ -46,6 +46,12 @@ void writeSavedPrintSettings(QSettings& settings, const SavedPrintSettings& save
 // Writes only "ID" = 0: the other values stay but are no longer read.
 void forgetSavedPrintSettings(QSettings& settings);
 
+// The printer chosen last time in the print settings dialog of a preview, kept in the
+// operator's settings beside the print layout whether or not the layout is saved; empty before
+// the first choice. Remembering an empty name keeps the earlier one.
+QString lastChosenPrinter(QSettings& settings);
+void rememberChosenPrinter(QSettings& settings, const QString& printerName);
+
 // The totals choice of the settings window.
 enum class TotalsChoice { None, Totals, Statistics };
 
