@@ -81,9 +81,17 @@ QDateTime parseDateTime(const QString& text)
 }
 
 // Binds texts and byte arrays in order; other arguments are skipped and the following ones
-// move up one place.
+// move up one place. Fails, binding nothing, when the values left over do not fill the
+// statement's "?" exactly: a value short or over would shift the rest into the wrong columns.
 bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
 {
+    int bindable = 0;
+    for (const QVariant& param : params) {
+        const int type = param.typeId();
+        bindable += type == QMetaType::QString || type == QMetaType::QByteArray ? 1 : 0;
+    }
+    if (bindable != sqlite3_bind_parameter_count(statement))
+        return false;
     int index = 1;
     for (const QVariant& param : params) {
         int rc = SQLITE_OK;
@@ -379,34 +387,55 @@ sqlite3_stmt* Database::prepare(const QString& sql)
     if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
             SQLITE_OK ||
         !statement) {
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        noteFailure();
         sqlite3_finalize(statement);
         return nullptr;
     }
     return statement;
 }
 
+void Database::noteFailure()
+{
+    if (!mDb) {
+        mLastFailure = StatementFailure::Other;
+        return;
+    }
+    mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    const int code = sqlite3_extended_errcode(mDb);
+    mLastFailure = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY
+                       ? StatementFailure::DuplicateKey
+                       : StatementFailure::Other;
+}
+
 int Database::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mDb)
         return 0;
     sqlite3_stmt* statement = prepare(sql);
     if (!statement)
         return 0;
-    bool ok = bindParameters(statement, params);
+    if (!bindParameters(statement, params)) {
+        mLastError = QStringLiteral("the values bound do not match the statement's parameters");
+        sqlite3_finalize(statement);
+        return 0;
+    }
     int rc = SQLITE_ROW;
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         // rows of a statement that returns some are drained and discarded
     }
-    ok = ok && rc == SQLITE_DONE;
-    if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    const bool ok = rc == SQLITE_DONE;
+    if (ok)
+        mLastFailure = StatementFailure::None;
+    else
+        noteFailure();
     sqlite3_finalize(statement);
     return ok ? 1 : 0;
 }
 
 int Database::OpenTable(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mDb)
         return 0;
     int slot = -1;
@@ -433,20 +462,25 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
         if (!set->columnIndex.contains(name))
             set->columnIndex.insert(name, c);
     }
-    bool ok = bindParameters(statement, params);
+    if (!bindParameters(statement, params)) {
+        mLastError = QStringLiteral("the values bound do not match the statement's parameters");
+        sqlite3_finalize(statement);
+        return 0;
+    }
     int rc = SQLITE_ROW;
     set->columns = std::size_t(columns);
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c)
             set->appendCell(statement, c);
         ++set->rowCount;
     }
-    ok = ok && rc == SQLITE_DONE;
+    const bool ok = rc == SQLITE_DONE;
     if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        noteFailure();
     sqlite3_finalize(statement);
     if (!ok)
         return 0;
+    mLastFailure = StatementFailure::None;
     mRecordSets[slot] = std::move(set);
     return slot + 1;
 }
@@ -512,6 +546,17 @@ qint64 Database::readNumber(int handle, const QString& column) const
             return cell->integer;
     }
     return ReadColByName(handle, column).asNumber();
+}
+
+double Database::readReal(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Real)
+            return cell->real;
+    }
+    return ReadColByName(handle, column).asReal();
 }
 
 void Database::CloseTable(int handle)

@@ -13,6 +13,11 @@ struct sqlite3;
 struct sqlite3_stmt;
 class RecordSet;
 
+// Why the last statement failed, as far as callers act on it: a duplicate key (a document number
+// or name that the file already holds) can be answered with another number; any other failure
+// is reported.
+enum class StatementFailure { None, DuplicateKey, Other };
+
 // How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
 // takes the write lock at once (for a read-check-write of stock).
 enum class TransactionMode { Deferred, Immediate };
@@ -22,6 +27,8 @@ enum class TransactionMode { Deferred, Immediate };
 //
 // Values are bound as parameters, never pasted into SQL: pass them as texts (QString) or byte
 // arrays (QByteArray); any other argument is skipped and the following ones move up one place.
+// A statement whose "?" count differs from the count of values bound fails without running, so
+// a value can never land in another column.
 class Database
 {
 public:
@@ -66,11 +73,14 @@ public:
 
     // The database's own text for the last failure, for diagnostics only.
     const QString& lastError() const { return mLastError; }
+    // How the last ExecuteSql or OpenTable ended (None when it succeeded).
+    StatementFailure lastFailure() const { return mLastFailure; }
 
-    // The three read forms of a field of the current row: the same as reading the FieldValue
-    // with asText(), asNumber() or forDisplay(), without building it on the common paths.
+    // The read forms of a field of the current row: the same as reading the FieldValue with
+    // asText(), asNumber(), asReal() or forDisplay(), without building it on the common paths.
     QString readText(int handle, const QString& column) const;
     qint64 readNumber(int handle, const QString& column) const;
+    double readReal(int handle, const QString& column) const;
     QString readDisplay(int handle, const QString& column) const
     {
         return ReadColByName(handle, column).forDisplay();
@@ -85,11 +95,14 @@ private:
     // The statement as SQLite compiled it, or null (with lastError set).
     sqlite3_stmt* prepare(const QString& sql);
     bool run(const char* sql);
+    // Records the failure of the last statement from the connection's error state.
+    void noteFailure();
 
     sqlite3* mDb = nullptr;
     std::unique_ptr<RecordSet> mRecordSets[kMaxRecordSets];
     QString mConnectionText;
     QString mLastError;
+    StatementFailure mLastFailure = StatementFailure::None;
     bool mInTransaction = false;
 };
 
