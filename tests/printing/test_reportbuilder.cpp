@@ -5,6 +5,7 @@
 #include "printing/reportlayout.h"
 #include "printing/reporttable.h"
 #include "storage/fieldvalue.h"
+#include "tests/support/commalocale.h"
 #include "ui/reportlist.h"
 
 #include <QTest>
@@ -56,6 +57,7 @@ private slots:
     void leadingNumber();
     void statisticsTotalText_data();
     void statisticsTotalText();
+    void numbersIgnoreTheDesktopLanguage();
     void layoutWithSerialColumn();
     void layoutWithoutSerialColumnAndRemarks();
     void emptyListWithTotals();
@@ -265,6 +267,22 @@ void ReportBuilderTest::statisticsTotalText()
     QFETCH(double, total);
     QFETCH(QString, text);
     QCOMPARE(::statisticsTotalText(total), text);
+}
+
+void ReportBuilderTest::numbersIgnoreTheDesktopLanguage()
+{
+    // On a desktop that writes decimals with a comma, cells, formulas and totals still read and
+    // write a point.
+    CommaDecimalLocale german;
+    if (!german.isActive())
+        QSKIP("no comma-decimal locale could be made on this system");
+    QCOMPARE(leadingNumberOf(QStringLiteral("7.5")), 7.5);
+    QCOMPARE(leadingNumberOf(QStringLiteral("7,5")), 7.0);
+    const ReportTable table = formulaTable();
+    QCOMPARE(numberText(evaluateFormula(QStringLiteral("[单价]*0.5+[备注]"), table,
+                                        kPrintedFormulaColumns, 1)),
+             QStringLiteral("-1.24999"));
+    QCOMPARE(::statisticsTotalText(0.1 + 0.2), QStringLiteral("0.3"));
 }
 
 void ReportBuilderTest::layoutWithSerialColumn()
