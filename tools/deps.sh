@@ -7,6 +7,7 @@ tarnel_packages=(
     libsqlite3-dev
     fonts-wqy-microhei
     xvfb xauth
+    poppler-utils
     locales
 )
 

@@ -3,6 +3,7 @@
 #include "printing/previewview.h"
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
+#include "printing/printsettings.h"
 #include "printing/printsettingsdialog.h"
 #include "printing/reportlayout.h"
 #include "printing/reportpainter.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,6 +115,7 @@ private slots:
     void millimetreText_data();
     void millimetreText();
     void printerChoiceAndEntries();
+    void printerChosenLastTimeIsRemembered();
     void dialogShowsTheStoredSettings();
     void rangeLabelsFollowTheRangeKind();
     void enablingRules();
@@ -367,6 +370,59 @@ void TestPreview::printerChoiceAndEntries()
     QCOMPARE(initialPrinterIndex(names, QStringLiteral("gone"), QStringLiteral("B")), 1);
     QCOMPARE(initialPrinterIndex(names, QString(), QString()), 0);
     QCOMPARE(initialPrinterIndex({}, QStringLiteral("A"), QStringLiteral("A")), -1);
+}
+
+void TestPreview::printerChosenLastTimeIsRemembered()
+{
+    TestEnvironment env;
+    QSettings& settings = env.context().settings();
+    QCOMPARE(lastChosenPrinter(settings), QString());
+
+    // The printer confirmed in the dialog is kept in the operator's settings. The printer list
+    // holds what is installed here; the test adds its own printer to it.
+    auto window = openPreview(env.context(), makeReport(12, 0));
+    QCOMPARE(window->report().printSettings().printerName, QString());
+    QString selectedOnOpening = QStringLiteral("unset");
+    const auto choose = [&](const QString& printer) {
+        return [&selectedOnOpening, printer](QDialog& dialog) {
+            auto* printers = control<QComboBox>(&dialog, QStringLiteral("组合框_打印机"));
+            selectedOnOpening = printers->currentData().toString();
+            if (!printer.isEmpty()) {
+                printers->addItem(printerEntryText(QString(), printer), printer);
+                printers->setCurrentIndex(printers->count() - 1);
+            }
+            control<QPushButton>(&dialog, QStringLiteral("按钮_确认"))->click();
+            return dialog.result();
+        };
+    };
+    window->setDialogRunner(choose(QStringLiteral("仓库打印机")));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    QCOMPARE(window->report().printSettings().printerName, QStringLiteral("仓库打印机"));
+    QCOMPARE(lastChosenPrinter(settings), QStringLiteral("仓库打印机"));
+    QCOMPARE(settings.value(QStringLiteral("打印设置/上次打印机")).toString(),
+             QStringLiteral("仓库打印机"));
+
+    // The next report starts from it; the dialog selects it only while it is installed, and
+    // confirming with no printer at all keeps the name remembered.
+    window = openPreview(env.context(), makeReport(12, 0));
+    QCOMPARE(window->report().printSettings().printerName, QStringLiteral("仓库打印机"));
+    window->setDialogRunner(choose(QString()));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    const QList<QPrinterInfo> installed = QPrinterInfo::availablePrinters();
+    if (installed.isEmpty()) {
+        QCOMPARE(selectedOnOpening, QString());
+        QCOMPARE(lastChosenPrinter(settings), QStringLiteral("仓库打印机"));
+        return;
+    }
+    QVERIFY(selectedOnOpening != QStringLiteral("仓库打印机"));
+    QCOMPARE(lastChosenPrinter(settings), selectedOnOpening);
+
+    // An installed printer remembered is selected when the dialog opens.
+    rememberChosenPrinter(settings, installed.last().printerName());
+    window = openPreview(env.context(), makeReport(12, 0));
+    window->setDialogRunner(choose(QString()));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    QCOMPARE(selectedOnOpening, installed.last().printerName());
 }
 
 void TestPreview::dialogShowsTheStoredSettings()
