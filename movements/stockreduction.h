@@ -33,7 +33,7 @@ struct StockReduction {
 
 enum class StockReductionOutcome {
     Done,       // stock lowered and document recorded; "操作成功" shown
-    EmptyStock, // the lot's stock read as 0 (or the lot is gone); "操作失败" shown
+    EmptyStock, // the lot's stock is 0 within 1e-7 (or the lot is gone); "操作失败" shown
     NotEnough,  // stock below the quantity; "现有库存不足" shown
     Refused,    // the database refused a step; "操作失败" shown
 };
