@@ -1,5 +1,8 @@
 #include "storage/database.h"
 
+#include "storage/databasefile.h"
+#include "storage/replacementfile.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -634,6 +637,54 @@ void Database::RollbackTrans()
 bool Database::inTransaction() const
 {
     return mInTransaction;
+}
+
+bool Database::backupTo(const QString& path, int waitMs)
+{
+    if (!mDb || mInTransaction)
+        return false;
+    ReplacementFile copy(path);
+    if (!copy.isValid()) {
+        mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
+        return false;
+    }
+    sqlite3* target = nullptr;
+    int rc =
+        sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
+    // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        // The whole database in one step, under one read lock: a writer's half-done changes are
+        // never copied, and a writer that holds the file longer than the wait makes the backup
+        // fail.
+        sqlite3_busy_timeout(mDb, waitMs);
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
+        if (backup) {
+            const int step = sqlite3_backup_step(backup, -1);
+            rc = sqlite3_backup_finish(backup);
+            if (step != SQLITE_DONE)
+                rc = step;
+        } else {
+            rc = sqlite3_errcode(target);
+        }
+        sqlite3_busy_timeout(mDb, kBusyTimeoutMs);
+    }
+    if (rc != SQLITE_OK)
+        mLastError = QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_close(target);
+    if (rc != SQLITE_OK)
+        return false;
+    QString problem;
+    if (!isWarehouseDatabase(copy.path(), &problem)) {
+        mLastError = problem;
+        return false;
+    }
+    if (!copy.commit()) {
+        mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
+        return false;
+    }
+    return true;
 }
 
 Transaction::Transaction(Database& db, TransactionMode mode) : mDb(db)

@@ -33,6 +33,8 @@ class Database
 {
 public:
     static constexpr int kMaxRecordSets = 30;
+    // Milliseconds a backup waits for another connection's write to end before it gives up.
+    static constexpr int kBackupWaitMs = 2000;
 
     Database();
     ~Database();
@@ -85,6 +87,13 @@ public:
     {
         return ReadColByName(handle, column).forDisplay();
     }
+
+    // Writes a whole, consistent copy of the open database to path: copied by the database
+    // itself under a read lock (waiting at most waitMs while another connection writes), into a
+    // new file beside path that is checked (integrity and tables) and flushed to disk before it
+    // replaces path in one step. False, with path as it was, when any step fails, and within a
+    // transaction (its changes are not the database's yet).
+    bool backupTo(const QString& path, int waitMs = kBackupWaitMs);
 
     // The statement text as SQLite receives it: square brackets outside literals become
     // identifier quotes, and "delete * from" becomes "delete from".

@@ -223,6 +223,9 @@ int main(int argc, char** argv)
     AccountWindow accounts(env.context(), nullptr);
     accounts.listAccounts();
     ok = save(&accounts, out, "accounts.png") && ok;
+    // The restore window lists the day's backup.
+    if (!env.db().backupTo(backupFilePath(env.context())))
+        std::printf("FAILED backup: %s\n", qPrintable(env.db().lastError()));
     RestoreWindow restore(env.context());
     ok = save(&restore, out, "restore.png") && ok;
 

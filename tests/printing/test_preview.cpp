@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -134,6 +135,7 @@ private slots:
     void printToFileNeedsAName();
     void printWithoutPrinter();
     void printJobThatCannotStart();
+    void abortEndsTheJob_data();
     void abortEndsTheJob();
     void printsThePageRangeOnly();
 };
@@ -542,6 +544,8 @@ void TestPreview::fileChooserFillsTheFileName()
     env.dialogs().answerSaveFile(QStringLiteral("/tmp/月报"));
     control<QPushButton>(&dialog, QStringLiteral("按钮_选择文件"))->click();
     QCOMPARE(env.dialogs().choosers(), QStringList{QStringLiteral("file:请选择欲打印到文件名:")});
+    // The suffix is the dialog's to add, before its overwrite question.
+    QCOMPARE(env.dialogs().saveFileSuffixes(), QStringList{QStringLiteral("prn")});
     auto* fileName = control<QLineEdit>(&dialog, QStringLiteral("编辑框_文件名"));
     QCOMPARE(fileName->text(), QStringLiteral("/tmp/月报.prn"));
     QCOMPARE(fileName->selectedText(), fileName->text());
@@ -809,6 +813,8 @@ void TestPreview::printsCopiesToAPdfFile()
     QVERIFY(file.read(4).startsWith("%PDF"));
     QVERIFY(file.size() > 1000);
     QCOMPARE(window->report().printSettings().copies, 2);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("out.prn")});
 }
 
 void TestPreview::printToFileNeedsAName()
@@ -847,18 +853,31 @@ void TestPreview::printJobThatCannotStart()
     report->printSettings().fileName = folder.filePath(QStringLiteral("没有的文件夹/out.prn"));
     PrintRun run(env.context(), nullptr, *report);
     env.dialogs().answerMessage(MessageAnswer::Ok);
-    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     QVERIFY(!run.run());
     QCOMPARE(env.dialogs().texts(), QStringList{QStringLiteral("创建打印作业失败")});
 }
 
+void TestPreview::abortEndsTheJob_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("new file") << QByteArray();
+    QTest::newRow("file being replaced") << QByteArray("last month's report");
+}
+
 void TestPreview::abortEndsTheJob()
 {
+    QFETCH(QByteArray, before);
     TestEnvironment env;
     QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("out.pdf"));
+    if (!before.isEmpty()) {
+        QFile old(fileName);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before);
+    }
     auto report = makeReport(9, 3);
     report->printSettings().printToFile = true;
-    report->printSettings().fileName = folder.filePath(QStringLiteral("out.pdf"));
+    report->printSettings().fileName = fileName;
     report->printSettings().copies = 2;
     QWidget owner;
     PrintRun run(env.context(), &owner, *report);
@@ -870,6 +889,14 @@ void TestPreview::abortEndsTheJob()
     QVERIFY(!run.run());
     QCOMPARE(pages, 2);
     QVERIFY(env.dialogs().shown().isEmpty());
+    // No partial print is left that looks like a whole one; a file it was to replace stays.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             before.isEmpty() ? QStringList() : QStringList{QStringLiteral("out.pdf")});
+    if (!before.isEmpty()) {
+        QFile old(fileName);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), before);
+    }
 }
 
 void TestPreview::printsThePageRangeOnly()
