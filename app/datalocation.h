@@ -10,7 +10,7 @@
 //     which the program makes on its first start. An installed program's folder holds no
 //     database, so an installed program always keeps its data there.
 struct DataLocation {
-    QString directory;        // the database, 数据库备份 and datalx.conn
+    QString directory;        // the database and what belongs with it (数据库备份)
     QString databaseFileName; // datalx.mdb unless a file was named
     bool perUser = false;     // the operator's own data folder, made on first start
 

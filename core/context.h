@@ -20,9 +20,9 @@ class AppContext : public QObject
 {
     Q_OBJECT
 public:
-    // The data directory holds the database file (datalx.mdb unless another file was chosen),
-    // the backup folder 数据库备份 and, for a server database, datalx.conn. Start-up decides
-    // where it is: beside the program or in the operator's own data folder.
+    // The data directory holds the database file (datalx.mdb unless another file was chosen) and
+    // the files that belong with it, such as the backup folder 数据库备份. Start-up decides where
+    // it is: beside the program, the folder of a chosen file, or the operator's own data folder.
     AppContext(DialogService& dialogs, Clock& clock, const QString& dataDirectory,
                const QString& databaseFileName = QStringLiteral("datalx.mdb"));
     ~AppContext() override;
