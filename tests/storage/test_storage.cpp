@@ -4,6 +4,7 @@
 #include "tests/support/commalocale.h"
 #include "tests/support/testdatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,6 +71,12 @@ void TestStorage::newDatabaseNeverOverwrites()
     QVERIFY(db.NewOpenDatabase(dir.databasePath()));
     const int h = db.OpenTable(QStringLiteral("select count(*) as n from 系统信息管理模块"));
     QCOMPARE(db.readNumber(h, QStringLiteral("n")), 2);
+    // Neither the refused creation nor the first one leaves a half-made file behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("datalx.mdb")});
+    QTemporaryDir empty;
+    QVERIFY(!createDatabaseFile(empty.filePath(QStringLiteral("missing/datalx.mdb"))).isEmpty());
+    QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
 void TestStorage::missingFileRefusesToOpen()
