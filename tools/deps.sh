@@ -8,6 +8,7 @@ tarnel_packages=(
     fonts-wqy-microhei
     xvfb xauth
     poppler-utils
+    libxlsxwriter-dev unzip
     locales
 )
 
