@@ -59,8 +59,9 @@ QString field(const char* name)
     return QString::fromUtf8(name);
 }
 
+// Appends the lot's documents of one table; the product of the first one goes to `product`.
 void readDocuments(Database& db, const DocumentTable& source, const QString& lot,
-                   std::vector<LotDocument>& documents)
+                   std::vector<LotDocument>& documents, LotHistory::Product& product)
 {
     const int handle = db.OpenTable(QStringLiteral("select * from ") + field(source.table) +
                                         QStringLiteral(" where 入库单号=? "),
@@ -73,6 +74,10 @@ void readDocuments(Database& db, const DocumentTable& source, const QString& lot
     const QString person = field(source.person);
     const QString remark = QStringLiteral("备注");
     const QString choice = source.resaleChoice ? field(source.resaleChoice) : QString();
+    if (!db.IsEOF(handle))
+        product = {db.readDisplay(handle, QStringLiteral("产品ID")),
+                   db.readDisplay(handle, QStringLiteral("产品名称")),
+                   db.readDisplay(handle, QStringLiteral("产品单位"))};
     while (!db.IsEOF(handle)) {
         LotDocument document;
         document.kind = source.kind;
@@ -222,21 +227,14 @@ LotHistory LotHistory::load(Database& db, const QString& lot)
         db.CloseTable(handle);
     }
 
+    // A lot whose stock row was deleted still shows its product, from its documents (the
+    // stock-in's table is read first).
     std::vector<LotDocument> documents;
-    for (const DocumentTable& source : kDocumentTables)
-        readDocuments(db, source, lot, documents);
-
-    // A lot whose stock row was deleted still shows its product, from its stock-in.
-    if (!stock) {
-        const int stockIn =
-            db.OpenTable(QStringLiteral("select * from 入库管理模块 where 入库单号=? "), {lot});
-        if (stockIn != 0) {
-            if (!db.IsEOF(stockIn))
-                product = {db.readDisplay(stockIn, QStringLiteral("产品ID")),
-                           db.readDisplay(stockIn, QStringLiteral("产品名称")),
-                           db.readDisplay(stockIn, QStringLiteral("产品单位"))};
-            db.CloseTable(stockIn);
-        }
+    for (const DocumentTable& source : kDocumentTables) {
+        LotHistory::Product documentProduct;
+        readDocuments(db, source, lot, documents, documentProduct);
+        if (!stock && product.name.isEmpty() && product.id.isEmpty())
+            product = documentProduct;
     }
     return LotHistory(lot, std::move(documents), stock, product);
 }

@@ -61,7 +61,8 @@ QString lotEffectText(double effect);
 class LotHistory
 {
 public:
-    // The product of the lot, from its 总数据库模块 row (from its stock-in when the row is gone).
+    // The product of the lot, from its 总数据库模块 row; when the row is gone, from its documents
+    // (the stock-in first).
     struct Product {
         QString id;
         QString name;
