@@ -111,15 +111,6 @@ QStringView numberDigits(const QString& number)
     return QStringView(number).mid(first, last - first);
 }
 
-// A quantity as the history writes it: the last bits of binary rounding in a sum of decimal
-// quantities dropped (0.1 + 0.2 - 0.3 shows 0, not 5.55e-17).
-QString quantityText(double value)
-{
-    if (std::abs(value) < 1e9)
-        value = std::round(value * 1e9) / 1e9;
-    return numberText(value == 0 ? 0.0 : value);
-}
-
 int compareNumbers(const QString& a, const QString& b)
 {
     const QStringView digitsA = numberDigits(a);
