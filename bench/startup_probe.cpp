@@ -1,9 +1,10 @@
 // The program's start, ended as soon as the main window has painted itself (see shownmark.h).
 //   startup_probe PROGRAM_DIRECTORY [--list]
-// Starts as the program does (application set-up with its font and translations, the dialog
-// service, the context over PROGRAM_DIRECTORY/datalx.mdb, the main window opening the database)
-// and quits after the main window's first paint. With --list it first logs in as admin, which
-// fills the stock list with every lot, paints it, and prints the process's peak resident memory:
+// Starts as the program does (application set-up with its font and translations, the window
+// icon, the dialog service, the context over PROGRAM_DIRECTORY/datalx.mdb, the main window
+// opening the database) and quits after the main window's first paint. With --list it first logs in
+// as admin, which fills the stock list with every lot, paints it, and prints the process's peak
+// resident memory:
 //   peak_rss_kb N
 #include "app/application.h"
 #include "app/mainwindow.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -75,6 +77,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool list = arguments.contains(QStringLiteral("--list"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.svg")));
 
     WidgetDialogService dialogs;
     SystemClock clock;

@@ -1,5 +1,8 @@
 #include "storage/database.h"
 
+#include "storage/databasefile.h"
+#include "storage/replacementfile.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -81,9 +84,17 @@ QDateTime parseDateTime(const QString& text)
 }
 
 // Binds texts and byte arrays in order; other arguments are skipped and the following ones
-// move up one place.
+// move up one place. Fails, binding nothing, when the values left over do not fill the
+// statement's "?" exactly: a value short or over would shift the rest into the wrong columns.
 bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
 {
+    int bindable = 0;
+    for (const QVariant& param : params) {
+        const int type = param.typeId();
+        bindable += type == QMetaType::QString || type == QMetaType::QByteArray ? 1 : 0;
+    }
+    if (bindable != sqlite3_bind_parameter_count(statement))
+        return false;
     int index = 1;
     for (const QVariant& param : params) {
         int rc = SQLITE_OK;
@@ -382,34 +393,55 @@ sqlite3_stmt* Database::prepare(const QString& sql)
     if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
             SQLITE_OK ||
         !statement) {
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        noteFailure();
         sqlite3_finalize(statement);
         return nullptr;
     }
     return statement;
 }
 
+void Database::noteFailure()
+{
+    if (!mDb) {
+        mLastFailure = StatementFailure::Other;
+        return;
+    }
+    mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    const int code = sqlite3_extended_errcode(mDb);
+    mLastFailure = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY
+                       ? StatementFailure::DuplicateKey
+                       : StatementFailure::Other;
+}
+
 int Database::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mDb)
         return 0;
     sqlite3_stmt* statement = prepare(sql);
     if (!statement)
         return 0;
-    bool ok = bindParameters(statement, params);
+    if (!bindParameters(statement, params)) {
+        mLastError = QStringLiteral("the values bound do not match the statement's parameters");
+        sqlite3_finalize(statement);
+        return 0;
+    }
     int rc = SQLITE_ROW;
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         // rows of a statement that returns some are drained and discarded
     }
-    ok = ok && rc == SQLITE_DONE;
-    if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+    const bool ok = rc == SQLITE_DONE;
+    if (ok)
+        mLastFailure = StatementFailure::None;
+    else
+        noteFailure();
     sqlite3_finalize(statement);
     return ok ? 1 : 0;
 }
 
 int Database::OpenTable(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mDb)
         return 0;
     int slot = -1;
@@ -436,20 +468,25 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
         if (!set->columnIndex.contains(name))
             set->columnIndex.insert(name, c);
     }
-    bool ok = bindParameters(statement, params);
+    if (!bindParameters(statement, params)) {
+        mLastError = QStringLiteral("the values bound do not match the statement's parameters");
+        sqlite3_finalize(statement);
+        return 0;
+    }
     int rc = SQLITE_ROW;
     set->columns = std::size_t(columns);
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c)
             set->appendCell(statement, c);
         ++set->rowCount;
     }
-    ok = ok && rc == SQLITE_DONE;
+    const bool ok = rc == SQLITE_DONE;
     if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        noteFailure();
     sqlite3_finalize(statement);
     if (!ok)
         return 0;
+    mLastFailure = StatementFailure::None;
     mRecordSets[slot] = std::move(set);
     return slot + 1;
 }
@@ -540,6 +577,17 @@ qint64 Database::readNumber(int handle, const QString& column) const
     return ReadColByName(handle, column).asNumber();
 }
 
+double Database::readReal(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Real)
+            return cell->real;
+    }
+    return ReadColByName(handle, column).asReal();
+}
+
 void Database::CloseTable(int handle)
 {
     if (handle == 0) {
@@ -615,6 +663,54 @@ void Database::RollbackTrans()
 bool Database::inTransaction() const
 {
     return mInTransaction;
+}
+
+bool Database::backupTo(const QString& path, int waitMs)
+{
+    if (!mDb || mInTransaction)
+        return false;
+    ReplacementFile copy(path);
+    if (!copy.isValid()) {
+        mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
+        return false;
+    }
+    sqlite3* target = nullptr;
+    int rc =
+        sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
+    // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        // The whole database in one step, under one read lock: a writer's half-done changes are
+        // never copied, and a writer that holds the file longer than the wait makes the backup
+        // fail.
+        sqlite3_busy_timeout(mDb, waitMs);
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
+        if (backup) {
+            const int step = sqlite3_backup_step(backup, -1);
+            rc = sqlite3_backup_finish(backup);
+            if (step != SQLITE_DONE)
+                rc = step;
+        } else {
+            rc = sqlite3_errcode(target);
+        }
+        sqlite3_busy_timeout(mDb, kBusyTimeoutMs);
+    }
+    if (rc != SQLITE_OK)
+        mLastError = QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_close(target);
+    if (rc != SQLITE_OK)
+        return false;
+    QString problem;
+    if (!isWarehouseDatabase(copy.path(), &problem)) {
+        mLastError = problem;
+        return false;
+    }
+    if (!copy.commit()) {
+        mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
+        return false;
+    }
+    return true;
 }
 
 Transaction::Transaction(Database& db, TransactionMode mode) : mDb(db)

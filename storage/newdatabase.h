@@ -9,6 +9,7 @@ inline const QString kDeliveredUnits = QStringLiteral("个,件,箱,台,套,包,�
 QString schemaText();
 
 // Creates a new datalx.mdb at path from the schema, with the account admin (password admin) and
-// the default unit list. Fails when the file already exists. Returns an empty text on success,
-// otherwise what went wrong.
+// the default unit list. Fails when the file already exists, also when another program makes it
+// meanwhile; the file appears whole or not at all. Returns an empty text on success, otherwise
+// what went wrong.
 QString createDatabaseFile(const QString& path);

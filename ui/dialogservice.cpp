@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSpacerItem>
 
 #include <algorithm>
@@ -217,7 +218,7 @@ std::optional<QColor> DialogService::chooseColor(QWidget*, const QColor&)
 }
 
 std::optional<QString> DialogService::chooseSaveFile(QWidget*, const QString&, const QString&,
-                                                     const QString&)
+                                                     const QString&, const QString&)
 {
     return std::nullopt;
 }
@@ -241,10 +242,33 @@ std::optional<QColor> WidgetDialogService::chooseColor(QWidget* owner, const QCo
 
 std::optional<QString> WidgetDialogService::chooseSaveFile(QWidget* owner, const QString& title,
                                                            const QString& defaultName,
-                                                           const QString& filter)
+                                                           const QString& filter,
+                                                           const QString& defaultSuffix)
 {
-    const QString path = QFileDialog::getSaveFileName(owner, title, defaultName, filter);
+    QFileDialog dialog(owner, title, defaultName, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog itself completes the name, so that its overwrite question is about the file
+    // that will really be written. A platform's own dialog would ask about the name as typed and
+    // have the suffix added after it closes, so Qt's dialog is used.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDefaultSuffix(defaultSuffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, defaultSuffix](const QString& filter) {
+                         const QString suffix = nameFilterSuffix(filter);
+                         dialog.setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
+                     });
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return std::nullopt;
     return path;
+}
+
+QString nameFilterSuffix(const QString& nameFilter)
+{
+    static const QRegularExpression onePattern(QStringLiteral("\\(\\s*\\*\\.(\\w+)\\s*\\)\\s*$"));
+    const QRegularExpressionMatch match = onePattern.match(nameFilter);
+    return match.hasMatch() ? match.captured(1) : QString();
 }
