@@ -46,8 +46,8 @@ echo "|---|---|---:|---:|---|---:|---|---|"
 awk -F'|' '
     $7 == "" { printf "| %s | %s | %s | | | | | |\n", $2, $3, $4; next }
     {
-        goal = $7; limit = goal; sub(/^<= */, "", limit)
-        met = ($6 + 0 <= limit + 0) ? "yes" : "NO"
+        goal = $7; limit = goal; met = ""
+        if (sub(/^<= */, "", limit)) met = ($6 + 0 <= limit + 0) ? "yes" : "NO"
         printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", $2, $3, $4, $5, $8, $6, goal, met
     }' "$results"
 echo
