@@ -139,6 +139,7 @@ public:
     };
 
     std::vector<QString> names;
+    mutable std::vector<QString> foundBy; // per column: the text it was last found by
     std::vector<std::optional<FieldKind>> declaredKinds;
     QHash<QString, int> columnIndex;
     std::size_t columns = 0;
@@ -154,19 +155,32 @@ public:
 
     int findColumn(const QString& name) const
     {
+        // A list fill asks for the same columns with the same texts on every row. Each column
+        // keeps the text it was last found by; a text sharing that text's characters (not a
+        // copy of them) is the same name, without comparing. Holding it keeps them unchanged.
+        const qsizetype size = name.size();
+        if (size > 0) {
+            for (std::size_t i = 0; i < foundBy.size(); ++i) {
+                if (foundBy[i].constData() == name.constData() && foundBy[i].size() == size)
+                    return int(i);
+            }
+        }
+        int found = -1;
         // A few columns are found faster by comparing than by hashing; names of one table often
         // share their first characters, so the last one is compared first.
         if (names.size() <= 16) {
-            const qsizetype size = name.size();
-            for (std::size_t i = 0; i < names.size(); ++i) {
+            for (std::size_t i = 0; i < names.size() && found < 0; ++i) {
                 const QString& candidate = names[i];
                 if (candidate.size() == size &&
                     (size == 0 || candidate.at(size - 1) == name.at(size - 1)) && candidate == name)
-                    return int(i);
+                    found = int(i);
             }
-            return -1;
+        } else {
+            found = columnIndex.value(name, -1);
         }
-        return columnIndex.value(name, -1);
+        if (found >= 0)
+            foundBy[std::size_t(found)] = name;
+        return found;
     }
 
     void appendCell(sqlite3_stmt* statement, int column)
@@ -460,6 +474,7 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
     auto set = std::make_unique<RecordSet>();
     const int columns = sqlite3_column_count(statement);
     set->names.reserve(std::size_t(columns));
+    set->foundBy.resize(std::size_t(columns));
     set->declaredKinds.reserve(std::size_t(columns));
     for (int c = 0; c < columns; ++c) {
         const QString name = QString::fromUtf8(sqlite3_column_name(statement, c));
