@@ -163,12 +163,17 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-void printResult(const QString& what, const QString& comparedWith, double oursMs, double theirsMs,
+void printResult(const QString& what, const QString& comparedWith,
+                 const std::vector<double>& oursMs, const std::vector<double>& theirsMs,
                  const QString& goal, Measure measure)
 {
-    const double ratio = theirsMs > 0 ? oursMs / theirsMs : 0;
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < oursMs.size() && i < theirsMs.size(); ++i) {
+        if (theirsMs[i] > 0)
+            ratios.push_back(oursMs[i] / theirsMs[i]);
+    }
     std::printf("RESULT|%s|%s|%.2f|%.2f|%.2f|%s|%s\n", qPrintable(what), qPrintable(comparedWith),
-                oursMs, theirsMs, ratio, qPrintable(goal),
+                median(oursMs), median(theirsMs), median(ratios), qPrintable(goal),
                 measure == Measure::Cpu ? "cpu" : "wall");
     std::fflush(stdout);
 }

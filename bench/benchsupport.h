@@ -62,7 +62,11 @@ enum class Measure { Cpu, Wall };
 
 // One row of the suite's table, printed as a line run.sh picks up:
 //   RESULT|what|compared with|ours (ms)|theirs (ms)|ratio|goal|cpu or wall
-void printResult(const QString& what, const QString& comparedWith, double oursMs, double theirsMs,
+// The runs of both sides are given in the order they were taken, pairwise (ours[i] was measured
+// next to theirs[i]); the times printed are the medians of each side, the ratio is the median of
+// the runs' ratios, which a machine that is busy now and then disturbs least.
+void printResult(const QString& what, const QString& comparedWith,
+                 const std::vector<double>& oursMs, const std::vector<double>& theirsMs,
                  const QString& goal, Measure measure);
 // A figure without a comparison: RESULT|what|detail|value||||
 void printFigure(const QString& what, const QString& detail, const QString& value);

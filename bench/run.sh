@@ -51,7 +51,7 @@ awk -F'|' '
         printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", $2, $3, $4, $5, $8, $6, goal, met
     }' "$results"
 echo
-echo "Each figure is the median of at least 5 runs taken alternately with its comparison (7 where"
-echo "a run is short). \"cpu\" is processor time (user + system; a child process's own), which a"
-echo "busy machine does not inflate; \"wall\" is elapsed time, used where the cost is waiting for"
-echo "the disk."
+echo "Times are the medians of at least 5 runs of each side (15 for the stock list), taken"
+echo "alternately; each ratio is the median of the runs' ratios. \"cpu\" is processor time (user +"
+echo "system; a child process's own), which a busy machine does not inflate; \"wall\" is elapsed"
+echo "time, used where the cost is waiting for the disk."

@@ -2,10 +2,11 @@
 //   sale_bench [LOTS]     (default 1000)
 // Our side is the call the sales window makes after its checks: the write transaction that reads
 // the lot's stock, lowers it and records the sale, its commit, and the refill of the window's
-// product list. The raw side runs the same five statements (BEGIN IMMEDIATE, the lot's select, the
-// stock update, the sale insert, COMMIT) on a file of the same size with the same journal and
-// synchronous setting (rollback journal, synchronous=FULL). Both files lie in the same folder.
-// Measured in wall time: most of a sale is waiting for the disk to confirm the commit.
+// product list. The raw side runs the same statements (BEGIN IMMEDIATE, the lot's select, the
+// stock update, the sale insert, COMMIT, and the list's select of every lot with each text
+// decoded) on a file of the same size with the same journal and synchronous setting (rollback
+// journal, synchronous=FULL). Both files lie in the same folder. Measured in wall time: a sale
+// waits for the disk to confirm its commit.
 #include "bench/benchsupport.h"
 #include "core/clock.h"
 #include "core/context.h"
@@ -18,6 +19,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cstdio>
 
 namespace
@@ -88,6 +90,29 @@ qint64 rawSale(sqlite3* db, int run, int lot)
              step(db, kSaleInsert.toUtf8().constData(), values) &&
              sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
+    // The refill of the product list: every lot, every text decoded.
+    sqlite3_stmt* list = nullptr;
+    qint64 decoded = 0;
+    ok =
+        ok && sqlite3_prepare_v2(db, "select * from 总数据库模块", -1, &list, nullptr) == SQLITE_OK;
+    while (ok && sqlite3_step(list) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(list); ++c) {
+            if (sqlite3_column_type(list, c) == SQLITE_FLOAT) {
+                char text[32];
+                const auto written =
+                    std::to_chars(text, text + sizeof text, sqlite3_column_double(list, c),
+                                  std::chars_format::general, 13);
+                decoded += QString::fromLatin1(text, written.ptr - text).size();
+            } else {
+                decoded +=
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(list, c)),
+                                      sqlite3_column_bytes(list, c))
+                        .size();
+            }
+        }
+    }
+    sqlite3_finalize(list);
+    ok = ok && decoded > 0;
     if (!ok) {
         std::fprintf(stderr, "raw sale failed: %s\n", sqlite3_errmsg(db));
         return -1;
@@ -168,10 +193,10 @@ int main(int argc, char** argv)
     }
     sqlite3_close(raw);
 
-    printResult(QStringLiteral("one sale through the stock-reduction code (commit and refill of "
-                               "a %1-lot list included)")
+    printResult(QStringLiteral("one sale through the stock-reduction code (its transaction, "
+                               "commit and the refill of its %1-lot list)")
                     .arg(QLocale(QLocale::English).toString(lots)),
-                QStringLiteral("the same statements in raw SQLite, synchronous=FULL"), median(ours),
-                median(theirs), QStringLiteral("<= 1.2"), Measure::Wall);
+                QStringLiteral("the same statements in raw SQLite, synchronous=FULL"), ours, theirs,
+                QStringLiteral("<= 1.2"), Measure::Wall);
     return 0;
 }
