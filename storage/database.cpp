@@ -1,277 +1,13 @@
 #include "storage/database.h"
 
+#include "storage/recordset.h"
+#include "storage/serverbackend.h"
+#include "storage/sqlitebackend.h"
+#include "storage/statementtext.h"
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QRegularExpression>
-
-#include <sqlite3.h>
-
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
-namespace
-{
-
-// Milliseconds a statement waits for another writer's lock before it fails.
-constexpr int kBusyTimeoutMs = 15000;
-
-// The kind of a column from its declared type, as a typed database reports it. An empty
-// declaration (an expression column) takes the kind of each stored value.
-std::optional<FieldKind> kindOfDeclaredType(const char* declared)
-{
-    if (!declared || !*declared)
-        return std::nullopt;
-    const QByteArray type = QByteArray(declared).toUpper();
-    auto has = [&type](const char* word) {
-        return type.contains(word);
-    };
-    if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("NUMERIC") ||
-        has("DECIMAL") || has("CURRENCY") || has("BIGINT"))
-        return FieldKind::Text;
-    if (has("TINYINT") || has("BYTE"))
-        return FieldKind::Byte;
-    if (has("SMALLINT"))
-        return FieldKind::ShortInteger;
-    if (has("INT"))
-        return FieldKind::LongInteger;
-    if (has("SINGLE"))
-        return FieldKind::Single;
-    if (has("REAL") || has("DOUBLE") || has("FLOA"))
-        return FieldKind::Double;
-    if (has("BIT") || has("BOOL") || has("YESNO"))
-        return FieldKind::Boolean;
-    if (has("DATE") || has("TIME"))
-        return FieldKind::DateTime;
-    if (has("BLOB") || has("BINARY"))
-        return FieldKind::Bytes;
-    return FieldKind::Text;
-}
-
-FieldKind kindOfStoredValue(int storageClass)
-{
-    switch (storageClass) {
-    case SQLITE_INTEGER:
-        return FieldKind::LongInteger;
-    case SQLITE_FLOAT:
-        return FieldKind::Double;
-    case SQLITE_BLOB:
-        return FieldKind::Bytes;
-    default:
-        return FieldKind::Text;
-    }
-}
-
-// Date-times are stored as text: "2018-3-5", "2018-03-05 08:30:00" and the like. Years outside
-// 100 to 9999 are set to the nearer end.
-QDateTime parseDateTime(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*(-?\d+)[-/](\d{1,2})[-/](\d{1,2})(?:[ T](\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?)"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return {};
-    int year = std::clamp(match.captured(1).toInt(), 100, 9999);
-    const QDate date(year, match.captured(2).toInt(), match.captured(3).toInt());
-    const QTime time(match.captured(4).toInt(), match.captured(5).toInt(),
-                     match.captured(6).toInt());
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time);
-}
-
-// Binds texts and byte arrays in order; other arguments are skipped and the following ones
-// move up one place.
-bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
-{
-    int index = 1;
-    for (const QVariant& param : params) {
-        int rc = SQLITE_OK;
-        if (param.typeId() == QMetaType::QString) {
-            const QByteArray utf8 = param.toString().toUtf8();
-            rc = sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()),
-                                   SQLITE_TRANSIENT);
-        } else if (param.typeId() == QMetaType::QByteArray) {
-            const QByteArray bytes = param.toByteArray();
-            rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
-                                 : sqlite3_bind_blob(statement, index, bytes.constData(),
-                                                     int(bytes.size()), SQLITE_TRANSIENT);
-        } else {
-            continue;
-        }
-        if (rc != SQLITE_OK)
-            return false;
-        ++index;
-    }
-    return true;
-}
-
-} // namespace
-
-// One query result held in memory, standing on its current row. Cells are small and kept in
-// fixed-size blocks; texts, byte arrays and date-times are kept as their stored bytes in blocks of
-// their own and turned into values only when a field is read. Blocks never move and are reused by
-// the allocator from one query to the next, so a snapshot costs little more than the query.
-class RecordSet
-{
-public:
-    enum class Stored : quint8 { Null, Integer, Real, Text, Bytes, DateTime };
-    struct Cell {
-        Stored stored = Stored::Null;
-        FieldKind kind = FieldKind::Text;
-        quint32 length = 0;
-        union {
-            qint64 integer = 0;
-            double real;
-            const char* bytes;
-        };
-    };
-
-    std::vector<QString> names;
-    std::vector<std::optional<FieldKind>> declaredKinds;
-    QHash<QString, int> columnIndex;
-    std::size_t columns = 0;
-    std::size_t rowCount = 0;
-    std::size_t position = 0;
-
-    FieldKind columnKind(int column) const
-    {
-        if (declaredKinds[std::size_t(column)])
-            return *declaredKinds[std::size_t(column)];
-        return FieldKind::Text;
-    }
-
-    int findColumn(const QString& name) const
-    {
-        // A few columns are found faster by comparing than by hashing; names of one table often
-        // share their first characters, so the last one is compared first.
-        if (names.size() <= 16) {
-            const qsizetype size = name.size();
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                const QString& candidate = names[i];
-                if (candidate.size() == size &&
-                    (size == 0 || candidate.at(size - 1) == name.at(size - 1)) && candidate == name)
-                    return int(i);
-            }
-            return -1;
-        }
-        return columnIndex.value(name, -1);
-    }
-
-    void appendCell(sqlite3_stmt* statement, int column)
-    {
-        Cell cell;
-        const int storageClass = sqlite3_column_type(statement, column);
-        const std::optional<FieldKind>& declared = declaredKinds[std::size_t(column)];
-        cell.kind = declared ? *declared : kindOfStoredValue(storageClass);
-        if (storageClass != SQLITE_NULL) {
-            switch (cell.kind) {
-            case FieldKind::Text:
-            case FieldKind::DateTime: {
-                cell.stored = cell.kind == FieldKind::Text ? Stored::Text : Stored::DateTime;
-                const unsigned char* text = sqlite3_column_text(statement, column);
-                keepBytes(cell, text, sqlite3_column_bytes(statement, column));
-                break;
-            }
-            case FieldKind::LongInteger:
-            case FieldKind::ShortInteger:
-            case FieldKind::Byte:
-            case FieldKind::Boolean:
-                cell.stored = Stored::Integer;
-                cell.integer = sqlite3_column_int64(statement, column);
-                break;
-            case FieldKind::Single:
-            case FieldKind::Double:
-                cell.stored = Stored::Real;
-                cell.real = sqlite3_column_double(statement, column);
-                break;
-            case FieldKind::Bytes: {
-                cell.stored = Stored::Bytes;
-                const void* data = sqlite3_column_blob(statement, column);
-                keepBytes(cell, data, sqlite3_column_bytes(statement, column));
-                break;
-            }
-            }
-        }
-        const std::size_t index = mCellCount % kCellsPerBlock;
-        if (index == 0)
-            mCellBlocks.push_back(std::make_unique<Cell[]>(kCellsPerBlock));
-        mCellBlocks.back()[index] = cell;
-        ++mCellCount;
-    }
-
-    const Cell* currentCell(int column) const
-    {
-        if (position >= rowCount)
-            return nullptr;
-        const std::size_t index = position * columns + std::size_t(column);
-        return &mCellBlocks[index / kCellsPerBlock][index % kCellsPerBlock];
-    }
-
-    static QString cellText(const Cell& cell)
-    {
-        return QString::fromUtf8(cell.bytes, qsizetype(cell.length));
-    }
-
-    FieldValue currentValue(int column) const
-    {
-        const Cell* cell = currentCell(column);
-        if (!cell)
-            return FieldValue::emptyOf(columnKind(column));
-        switch (cell->stored) {
-        case Stored::Null:
-            return FieldValue::emptyOf(cell->kind);
-        case Stored::Text:
-            return FieldValue::text(cellText(*cell));
-        case Stored::Integer:
-            return cell->kind == FieldKind::Boolean
-                       ? FieldValue::boolean(cell->integer != 0)
-                       : FieldValue::integer(cell->kind, cell->integer);
-        case Stored::Real:
-            return FieldValue::real(cell->kind, cell->real);
-        case Stored::DateTime:
-            return FieldValue::dateTime(parseDateTime(cellText(*cell)));
-        case Stored::Bytes:
-            return FieldValue::bytes(QByteArray(cell->bytes, qsizetype(cell->length)));
-        }
-        return {};
-    }
-
-private:
-    static constexpr std::size_t kCellsPerBlock = 4096;
-    static constexpr std::size_t kBytesPerBlock = 65536;
-
-    void keepBytes(Cell& cell, const void* data, int size)
-    {
-        static const char empty = 0;
-        cell.length = quint32(size);
-        cell.bytes = &empty;
-        if (size <= 0)
-            return;
-        const std::size_t needed = std::size_t(size);
-        if (needed > kBytesPerBlock / 4) {
-            // A long value gets a block of its own.
-            mLongValues.push_back(std::make_unique<char[]>(needed));
-            std::memcpy(mLongValues.back().get(), data, needed);
-            cell.bytes = mLongValues.back().get();
-            return;
-        }
-        if (mByteBlocks.empty() || mBytesUsed + needed > kBytesPerBlock) {
-            mByteBlocks.push_back(std::make_unique<char[]>(kBytesPerBlock));
-            mBytesUsed = 0;
-        }
-        char* target = mByteBlocks.back().get() + mBytesUsed;
-        std::memcpy(target, data, needed);
-        mBytesUsed += needed;
-        cell.bytes = target;
-    }
-
-    std::vector<std::unique_ptr<Cell[]>> mCellBlocks;
-    std::size_t mCellCount = 0;
-    std::vector<std::unique_ptr<char[]>> mByteBlocks;
-    std::size_t mBytesUsed = 0;
-    std::vector<std::unique_ptr<char[]>> mLongValues;
-};
 
 Database::Database() = default;
 
@@ -296,118 +32,82 @@ bool Database::NewOpenDatabase(const QString& path, const QString& user, const Q
     connection += QLatin1Char(';');
     mConnectionText = connection;
 
-    // A missing file is a failed open, never a new empty database.
-    sqlite3* db = nullptr;
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    const QByteArray file = QFileInfo(path).filePath().toUtf8();
-    int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        // Reading the schema proves the file is a database; the rollback journal and full
-        // synchronous writes keep it whole across a power cut.
-        rc = sqlite3_exec(db,
-                          "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
-                          "SELECT count(*) FROM sqlite_master;",
-                          nullptr, nullptr, nullptr);
-    }
-    if (rc != SQLITE_OK) {
-        mLastError = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-        sqlite3_close(db);
+    // datalx.conn beside the database names the server that holds the data instead.
+    QString error;
+    std::unique_ptr<DatabaseBackend> backend;
+    const QString connectionFile = connectionFilePath(path);
+    if (QFileInfo::exists(connectionFile))
+        backend = openServerBackend(readServerAddress(connectionFile), readOnly, error);
+    else
+        backend = openSqliteBackend(path, readOnly, error);
+    if (!backend) {
+        mLastError = error;
         return false;
     }
     CloseDatabase();
-    mDb = db;
+    mBackend = std::move(backend);
     return true;
+}
+
+QString Database::connectionFilePath(const QString& databasePath)
+{
+    return QFileInfo(databasePath).dir().filePath(kServerConnectionFileName);
+}
+
+QString Database::readServerAddress(const QString& connectionFile)
+{
+    QFile file(connectionFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            return line;
+    }
+    return {};
 }
 
 void Database::CloseDatabase()
 {
     CloseTable(0);
-    if (mDb) {
-        sqlite3_close(mDb);
-        mDb = nullptr;
-    }
+    mBackend.reset();
     mInTransaction = false;
 }
 
 bool Database::isOpen() const
 {
-    return mDb != nullptr;
+    return mBackend != nullptr;
+}
+
+bool Database::isServer() const
+{
+    return mBackend && mBackend->isServer();
 }
 
 QString Database::adaptStatement(const QString& sql)
 {
-    QString out;
-    out.reserve(sql.size());
-    bool inLiteral = false;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar c = sql.at(i);
-        if (inLiteral) {
-            out += c;
-            if (c == QLatin1Char('\'')) {
-                if (i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char('\''))
-                    out += sql.at(++i);
-                else
-                    inLiteral = false;
-            }
-            continue;
-        }
-        if (c == QLatin1Char('\'')) {
-            inLiteral = true;
-            out += c;
-        } else if (c == QLatin1Char('[') || c == QLatin1Char(']')) {
-            if (i + 1 < sql.size() && sql.at(i + 1) == c) {
-                out += c; // a doubled bracket stands for one literal bracket
-                ++i;
-            } else {
-                out += QLatin1Char('"');
-            }
-        } else {
-            out += c;
-        }
-    }
-    static const QRegularExpression deleteStar(QStringLiteral(R"(^(\s*delete)\s+\*\s*(from\b))"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    out.replace(deleteStar, QStringLiteral("\\1 \\2"));
-    return out;
+    return sqliteStatement(sql);
 }
 
-sqlite3_stmt* Database::prepare(const QString& sql)
+void Database::noteFailure()
 {
-    const QByteArray text = adaptStatement(sql).toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
-            SQLITE_OK ||
-        !statement) {
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    return statement;
+    mLastError = mBackend->lastError();
 }
 
 int Database::ExecuteSql(const QString& sql, const QVariantList& params)
 {
-    if (sql.isEmpty() || !mDb)
+    if (sql.isEmpty() || !mBackend)
         return 0;
-    sqlite3_stmt* statement = prepare(sql);
-    if (!statement)
+    if (!mBackend->execute(sql, params)) {
+        noteFailure();
         return 0;
-    bool ok = bindParameters(statement, params);
-    int rc = SQLITE_ROW;
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        // rows of a statement that returns some are drained and discarded
     }
-    ok = ok && rc == SQLITE_DONE;
-    if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
-    sqlite3_finalize(statement);
-    return ok ? 1 : 0;
+    return 1;
 }
 
 int Database::OpenTable(const QString& sql, const QVariantList& params)
 {
-    if (sql.isEmpty() || !mDb)
+    if (sql.isEmpty() || !mBackend)
         return 0;
     int slot = -1;
     for (int i = 0; i < kMaxRecordSets; ++i) {
@@ -418,35 +118,11 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
     }
     if (slot < 0)
         return 0;
-
-    sqlite3_stmt* statement = prepare(sql);
-    if (!statement)
+    std::unique_ptr<RecordSet> set = mBackend->query(sql, params);
+    if (!set) {
+        noteFailure();
         return 0;
-    auto set = std::make_unique<RecordSet>();
-    const int columns = sqlite3_column_count(statement);
-    set->names.reserve(std::size_t(columns));
-    set->declaredKinds.reserve(std::size_t(columns));
-    for (int c = 0; c < columns; ++c) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(statement, c));
-        set->names.push_back(name);
-        set->declaredKinds.push_back(kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
-        if (!set->columnIndex.contains(name))
-            set->columnIndex.insert(name, c);
     }
-    bool ok = bindParameters(statement, params);
-    int rc = SQLITE_ROW;
-    set->columns = std::size_t(columns);
-    while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int c = 0; c < columns; ++c)
-            set->appendCell(statement, c);
-        ++set->rowCount;
-    }
-    ok = ok && rc == SQLITE_DONE;
-    if (!ok)
-        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
-    sqlite3_finalize(statement);
-    if (!ok)
-        return 0;
     mRecordSets[slot] = std::move(set);
     return slot + 1;
 }
@@ -461,7 +137,7 @@ RecordSet* Database::recordSet(int handle) const
 bool Database::IsEOF(int handle) const
 {
     const RecordSet* set = recordSet(handle);
-    return !set || set->position >= set->rowCount;
+    return !set || set->position() >= set->rowCount();
 }
 
 bool Database::IsBOF(int handle) const
@@ -469,14 +145,14 @@ bool Database::IsBOF(int handle) const
     // Record sets only ever move forward, so the position is before the first row only when
     // there is none.
     const RecordSet* set = recordSet(handle);
-    return !set || set->rowCount == 0;
+    return !set || set->rowCount() == 0;
 }
 
 void Database::MoveNext(int handle)
 {
     RecordSet* set = recordSet(handle);
-    if (set && set->position < set->rowCount)
-        ++set->position;
+    if (set)
+        set->moveNext();
 }
 
 FieldValue Database::ReadColByName(int handle, const QString& column) const
@@ -529,7 +205,7 @@ QStringList Database::columnNames(int handle) const
 {
     QStringList names;
     if (const RecordSet* set = recordSet(handle)) {
-        for (const QString& name : set->names)
+        for (const QString& name : set->names())
             names.append(name);
     }
     return names;
@@ -543,25 +219,13 @@ int Database::openRecordSetCount() const
     return count;
 }
 
-bool Database::run(const char* sql)
-{
-    if (!mDb)
-        return false;
-    char* error = nullptr;
-    const int rc = sqlite3_exec(mDb, sql, nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        mLastError = QString::fromUtf8(error ? error : sqlite3_errmsg(mDb));
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
 bool Database::BeginTrans(TransactionMode mode)
 {
-    if (!mDb || mInTransaction)
+    if (!mBackend || mInTransaction)
         return false;
-    mInTransaction = run(mode == TransactionMode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    mInTransaction = mBackend->begin(mode);
+    if (!mInTransaction)
+        noteFailure();
     return mInTransaction;
 }
 
@@ -569,11 +233,12 @@ bool Database::CommitTrans()
 {
     if (!mInTransaction)
         return false;
-    if (run("COMMIT")) {
+    if (mBackend->commit()) {
         mInTransaction = false;
         return true;
     }
     // A commit that cannot finish leaves nothing half-written: undo the whole transaction.
+    noteFailure();
     RollbackTrans();
     return false;
 }
@@ -582,8 +247,14 @@ void Database::RollbackTrans()
 {
     if (!mInTransaction)
         return;
-    run("ROLLBACK");
+    mBackend->rollback();
     mInTransaction = false;
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    if (mBackend)
+        mBackend->setBusyTimeout(milliseconds);
 }
 
 bool Database::inTransaction() const

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+class RecordSet;
+
+// How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
+// excludes every other writer from the start (for a read-check-write of stock).
+enum class TransactionMode { Deferred, Immediate };
+
+// One open connection of the database service to where the data lives: the embedded file or a
+// server. The service above it keeps the record-set table and the transaction state; a backend
+// runs statements with their values bound, never pasted, and hands back whole results.
+class DatabaseBackend
+{
+public:
+    virtual ~DatabaseBackend() = default;
+
+    // Runs one statement; false on failure (lastError says why).
+    virtual bool execute(const QString& sql, const QVariantList& params) = 0;
+    // Runs a query and reads its whole result; null on failure.
+    virtual std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) = 0;
+
+    virtual bool begin(TransactionMode mode) = 0;
+    virtual bool commit() = 0;
+    virtual void rollback() = 0;
+
+    // How long a statement or a transaction's start waits for another writer before it fails.
+    virtual void setBusyTimeout(int milliseconds) = 0;
+
+    virtual bool isServer() const = 0;
+
+    const QString& lastError() const { return mLastError; }
+
+protected:
+    QString mLastError;
+};
+
+// Milliseconds a statement waits for another writer's lock before it fails.
+constexpr int kDefaultBusyTimeoutMs = 15000;
