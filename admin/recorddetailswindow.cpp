@@ -1,7 +1,7 @@
 #include "admin/recorddetailswindow.h"
 
 #include "core/context.h"
-#include "movements/listfill.h"
+#include "core/listfill.h"
 #include "printing/printentry.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"

@@ -68,17 +68,14 @@ void LoginWindow::logIn()
         return;
     }
     mContext.dialogs().message(this, QStringLiteral("登录成功"), title, MessageIcon::Information);
+    // The main window answers the new session user: title, stock list, database, delete button.
     mContext.setSessionUser(user);
-    mContext.refreshMainWindow();
-    mContext.reopenDatabase();
     close();
 }
 
 void LoginWindow::logOut()
 {
     mContext.setSessionUser(QString());
-    if (QWidget* mainWindow = mContext.mainWindow())
-        mainWindow->setWindowTitle(kLoggedOutTitle);
 }
 
 void LoginWindow::openUserSettings()

@@ -22,6 +22,3 @@ private:
     QLineEdit* mUserBox = nullptr;
     QLineEdit* mPasswordBox = nullptr;
 };
-
-// The main window's caption once nobody is logged in any more.
-inline const QString kLoggedOutTitle = QStringLiteral("商品仓库管理系统定制版");

@@ -5,8 +5,8 @@
 #include "app/aboutwindow.h"
 #include "app/iconstrip.h"
 #include "app/loginwindow.h"
+#include "app/stocklist.h"
 #include "core/context.h"
-#include "movements/productlist.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
@@ -90,6 +90,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
     mContext.setMainWindow(this);
     mContext.setMainWindowHooks([this] { refreshTitleAndStock(); }, [this] { openDatabase(); });
+    connect(&mContext, &AppContext::sessionUserChanged, this, &MainWindow::sessionUserChanged);
     openDatabase();
 }
 
@@ -141,15 +142,7 @@ void MainWindow::buildControls()
 
     mStockList = placeControl(new ReportList(client), QStringLiteral("超级列表框主"),
                               QRect(8, 83, 704, 415));
-    mStockList->setColumns({
-        {QStringLiteral("序号"), 50},
-        {QStringLiteral("入库单号"), 123},
-        {QStringLiteral("产品ID"), 123},
-        {QStringLiteral("产品名称"), 123},
-        {QStringLiteral("产品库存"), 80},
-        {QStringLiteral("产品单位"), 80},
-        {QStringLiteral("备注"), 120},
-    });
+    mStockList->setColumns(stockListColumns());
 
     auto* refreshButton = addCommandButton(client, QStringLiteral("按钮_刷新"),
                                            QStringLiteral("刷新数据"), QRect(724, 118, 88, 24));
@@ -183,12 +176,20 @@ void MainWindow::openDatabase()
     mDeleteButton->setEnabled(mContext.isAdministrator());
 }
 
+void MainWindow::sessionUserChanged(const QString& user)
+{
+    if (user.isEmpty()) {
+        setWindowTitle(kLoggedOutTitle);
+        return;
+    }
+    refreshTitleAndStock();
+    openDatabase();
+}
+
 void MainWindow::refreshTitleAndStock()
 {
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
-    // Every stock lot in the order the database returns them, numbered from 1; the stock shows
-    // as its decimal text (12, 12.5). A failed query leaves the list empty.
-    fillProductList(mContext.database(), mStockList);
+    fillStockList(mContext.database(), mStockList);
 }
 
 void MainWindow::openWindowAt(int position)

@@ -13,6 +13,8 @@ class ReportList;
 
 // The program's title, shown as the main window's caption.
 inline const QString kProgramTitle = QStringLiteral("<<Tarnel>>商品仓库管理系统V2.12");
+// The caption once nobody is logged in any more.
+inline const QString kLoggedOutTitle = QStringLiteral("商品仓库管理系统定制版");
 // Where "投诉问题 给我留言" leads: the supplier's feedback address, opened by the system.
 inline const QString kFeedbackAddress = QStringLiteral("mailto:feedback@tarnel.example");
 
@@ -41,6 +43,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A login refreshes the title and the stock list and opens the database again (which sets
+    // the delete button); a logout only changes the caption.
+    void sessionUserChanged(const QString& user);
     void buildMenu();
     void buildControls();
     void refreshClicked();

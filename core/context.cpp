@@ -24,6 +24,12 @@ QString AppContext::backupDirectory() const
     return QDir(mProgramDirectory).filePath(QStringLiteral("数据库备份"));
 }
 
+void AppContext::setSessionUser(const QString& user)
+{
+    mSessionUser = user;
+    emit sessionUserChanged(mSessionUser);
+}
+
 void AppContext::setMainWindowHooks(std::function<void()> refresh,
                                     std::function<void()> reopenDatabase)
 {

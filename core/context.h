@@ -33,7 +33,9 @@ public:
 
     // Login state: the user name as typed at login, empty when nobody is logged in.
     const QString& sessionUser() const { return mSessionUser; }
-    void setSessionUser(const QString& user) { mSessionUser = user; }
+    // Logging in sets the user, logging out empties it; every change is announced, so that the
+    // main window redraws its own title.
+    void setSessionUser(const QString& user);
     bool isLoggedIn() const { return !mSessionUser.isEmpty(); }
     // Exactly "admin", case-sensitive: a login as "Admin" is no administrator.
     bool isAdministrator() const { return mSessionUser == QLatin1String("admin"); }
@@ -56,6 +58,9 @@ public:
     // Ends the application with the exit code (QCoreApplication::exit unless a test replaced it).
     void quit(int exitCode);
     void setQuitHandler(std::function<void(int)> handler) { mQuit = std::move(handler); }
+
+signals:
+    void sessionUserChanged(const QString& user);
 
 private:
     DialogService& mDialogs;

@@ -1,7 +1,7 @@
 #include "movements/productlist.h"
 
 #include "core/context.h"
-#include "movements/listfill.h"
+#include "core/listfill.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"
 

@@ -69,9 +69,9 @@ int ReportLayout::printableTableHeight() const
     return int(qint64(printable.height()) * 100 / std::max(percent, 1));
 }
 
-ReportLayout layoutReport(ReportTable& table)
+ReportLayout layoutReport(const ReportTable& table)
 {
-    const ReportPrintSettings settings = table.printSettings();
+    const ReportPrintSettings& settings = table.printSettings();
     ReportLayout layout;
     layout.paper = paperOf(settings);
     layout.printable = QRect(settings.marginLeft, settings.marginTop,
@@ -79,15 +79,8 @@ ReportLayout layoutReport(ReportTable& table)
                              layout.paper.height() - settings.marginTop - settings.marginBottom);
     layout.percent = scalePercent(settings.scaling, layout.printable.width(), table.totalWidth());
 
-    // Paging measures the printable height on the paper of the list without scale; lend it
-    // margins that leave the height the scaled rows really have on this paper.
-    const QSize listPaper = paperSize(settings.paper);
-    const int listHeight = settings.landscape ? listPaper.width() : listPaper.height();
-    ReportPrintSettings& lent = table.printSettings();
-    lent.marginTop = 0;
-    lent.marginBottom = listHeight - layout.printableTableHeight();
-    layout.pages = paginate(table);
-    table.printSettings() = settings;
+    // Automatic paging fills the height the scaled rows really have on this paper.
+    layout.pages = paginate(table, layout.printableTableHeight());
     return layout;
 }
 
@@ -159,7 +152,7 @@ std::vector<int> printedPages(const ReportPrintSettings& settings, int pageCount
     return pages;
 }
 
-PrintSelection selectPrintedPages(ReportTable& table)
+PrintSelection selectPrintedPages(const ReportTable& table)
 {
     PrintSelection selection;
     const ReportPrintSettings& settings = table.printSettings();

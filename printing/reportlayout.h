@@ -34,9 +34,8 @@ struct ReportLayout {
     int printableTableHeight() const;
 };
 
-// Lays the report out: automatic paging fills the printable height at the layout's scale. The
-// table's settings are only borrowed during paging and are left as they were.
-ReportLayout layoutReport(ReportTable& table);
+// Lays the report out: automatic paging fills the printable height at the layout's scale.
+ReportLayout layoutReport(const ReportTable& table);
 
 // The rows after the heading rows from first to last (1 is the first row after the headings;
 // last 0 or past the end: to the end), below the report's heading rows, as a table of its own
@@ -53,4 +52,4 @@ struct PrintSelection {
     ReportLayout layout;
     std::vector<int> pages;
 };
-PrintSelection selectPrintedPages(ReportTable& table);
+PrintSelection selectPrintedPages(const ReportTable& table);

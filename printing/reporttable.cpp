@@ -128,30 +128,37 @@ void ReportTable::insertColumns(int before, int count)
     }
 }
 
+bool ReportTable::contains(int row, int column) const
+{
+    return row >= 1 && row <= mRows && column >= 1 && column <= mColumns;
+}
+
 QString ReportTable::text(int row, int column) const
 {
-    if (row < 1 || row > mRows || column < 1 || column > mColumns)
+    if (!contains(row, column))
         return {};
     return cell(row, column).text;
 }
 
 void ReportTable::setText(int row, int column, const QString& text)
 {
-    if (row < 1 || row > mRows || column < 1 || column > mColumns)
+    if (!contains(row, column))
         return;
     cell(row, column).text = text;
 }
 
 const ReportCellStyle& ReportTable::style(int row, int column) const
 {
-    Q_ASSERT(row >= 1 && row <= mRows && column >= 1 && column <= mColumns);
-    return cell(row, column).style;
+    static const ReportCellStyle outside;
+    return contains(row, column) ? cell(row, column).style : outside;
 }
 
 ReportCellStyle& ReportTable::style(int row, int column)
 {
-    Q_ASSERT(row >= 1 && row <= mRows && column >= 1 && column <= mColumns);
-    return cell(row, column).style;
+    if (contains(row, column))
+        return cell(row, column).style;
+    mScratchStyle = ReportCellStyle();
+    return mScratchStyle;
 }
 
 void ReportTable::merge(int row, int column, int rows, int columns)
@@ -324,6 +331,14 @@ QSize paperSize(int paper)
 
 std::vector<ReportPage> paginate(const ReportTable& table)
 {
+    const ReportPrintSettings& settings = table.printSettings();
+    const QSize paper = paperSize(settings.paper);
+    const int paperHeight = settings.landscape ? paper.width() : paper.height();
+    return paginate(table, paperHeight - settings.marginTop - settings.marginBottom);
+}
+
+std::vector<ReportPage> paginate(const ReportTable& table, int printableHeight)
+{
     const int headingRows = std::clamp(table.fixedRows(), 0, table.rowCount());
     std::vector<int> headings;
     int headingHeight = 0;
@@ -354,9 +369,6 @@ std::vector<ReportPage> paginate(const ReportTable& table)
             ++onPage;
         }
     } else {
-        const QSize paper = paperSize(settings.paper);
-        const int paperHeight = settings.landscape ? paper.width() : paper.height();
-        const int printable = paperHeight - settings.marginTop - settings.marginBottom;
         int used = headingHeight;
         int r = headingRows + 1;
         while (r <= table.rowCount()) {
@@ -371,7 +383,7 @@ std::vector<ReportPage> paginate(const ReportTable& table)
             for (int b = r; b <= last; ++b)
                 height += table.rowHeight(b);
             // A block taller than a page still gets a page of its own.
-            if (pageHasBody && used + height > printable) {
+            if (pageHasBody && used + height > printableHeight) {
                 closePage();
                 used = headingHeight;
             }

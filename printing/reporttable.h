@@ -79,8 +79,10 @@ public:
     void appendRows(int count);
     void insertColumns(int before, int count);
 
+    // Outside the table: an empty text, and writes that change nothing.
     QString text(int row, int column) const;
     void setText(int row, int column, const QString& text);
+    // Outside the table: the default style, and a scratch style whose changes are dropped.
     const ReportCellStyle& style(int row, int column) const;
     ReportCellStyle& style(int row, int column);
 
@@ -117,6 +119,7 @@ private:
     };
     Cell& cell(int row, int column);
     const Cell& cell(int row, int column) const;
+    bool contains(int row, int column) const;
 
     int mRows = 0;
     int mColumns = 0;
@@ -126,6 +129,7 @@ private:
     std::vector<QRect> mMerges;
     int mFixedRows = 0;
     ReportPrintSettings mSettings;
+    ReportCellStyle mScratchStyle;
 };
 
 // Paper sizes in tenths of a millimetre (portrait) by the paper list index; 0 (the printer's
@@ -138,5 +142,7 @@ struct ReportPage {
 };
 
 // Splits the table into pages for the print settings: rows per page when set, otherwise as
-// many rows as the printable height holds. At least one page.
+// many rows as the printable height (in table units) holds. At least one page.
+std::vector<ReportPage> paginate(const ReportTable& table, int printableHeight);
+// The same with the printable height of the table's paper of the list inside its margins.
 std::vector<ReportPage> paginate(const ReportTable& table);

@@ -1,8 +1,8 @@
 #include "returns/returnaction.h"
 
 #include "core/context.h"
+#include "core/listfill.h"
 #include "movements/documentnumbers.h"
-#include "movements/listfill.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"

@@ -1,7 +1,7 @@
 #include "returns/returnswindow.h"
 
 #include "core/context.h"
-#include "movements/listfill.h"
+#include "core/listfill.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"

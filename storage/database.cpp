@@ -92,21 +92,25 @@ QString Database::adaptStatement(const QString& sql)
 void Database::noteFailure()
 {
     mLastError = mBackend->lastError();
+    mLastFailure = mBackend->lastFailure();
 }
 
 int Database::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mBackend)
         return 0;
     if (!mBackend->execute(sql, params)) {
         noteFailure();
         return 0;
     }
+    mLastFailure = StatementFailure::None;
     return 1;
 }
 
 int Database::OpenTable(const QString& sql, const QVariantList& params)
 {
+    mLastFailure = StatementFailure::Other;
     if (sql.isEmpty() || !mBackend)
         return 0;
     int slot = -1;
@@ -123,6 +127,7 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
         noteFailure();
         return 0;
     }
+    mLastFailure = StatementFailure::None;
     mRecordSets[slot] = std::move(set);
     return slot + 1;
 }
@@ -188,6 +193,17 @@ qint64 Database::readNumber(int handle, const QString& column) const
             return cell->integer;
     }
     return ReadColByName(handle, column).asNumber();
+}
+
+double Database::readReal(int handle, const QString& column) const
+{
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Real)
+            return cell->real;
+    }
+    return ReadColByName(handle, column).asReal();
 }
 
 void Database::CloseTable(int handle)

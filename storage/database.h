@@ -22,6 +22,8 @@ inline const QString kServerConnectionFileName = QStringLiteral("datalx.conn");
 //
 // Values are bound as parameters, never pasted into SQL: pass them as texts (QString) or byte
 // arrays (QByteArray); any other argument is skipped and the following ones move up one place.
+// A statement whose "?" count differs from the count of values bound fails without running, so
+// a value can never land in another column.
 class Database
 {
 public:
@@ -73,11 +75,14 @@ public:
 
     // The database's own text for the last failure, for diagnostics only.
     const QString& lastError() const { return mLastError; }
+    // How the last ExecuteSql or OpenTable ended (None when it succeeded).
+    StatementFailure lastFailure() const { return mLastFailure; }
 
-    // The three read forms of a field of the current row: the same as reading the FieldValue
-    // with asText(), asNumber() or forDisplay(), without building it on the common paths.
+    // The read forms of a field of the current row: the same as reading the FieldValue with
+    // asText(), asNumber(), asReal() or forDisplay(), without building it on the common paths.
     QString readText(int handle, const QString& column) const;
     qint64 readNumber(int handle, const QString& column) const;
+    double readReal(int handle, const QString& column) const;
     QString readDisplay(int handle, const QString& column) const
     {
         return ReadColByName(handle, column).forDisplay();
@@ -95,12 +100,14 @@ public:
 
 private:
     RecordSet* recordSet(int handle) const;
+    // Records the failure of the last statement from the backend's error state.
     void noteFailure();
 
     std::unique_ptr<DatabaseBackend> mBackend;
     std::unique_ptr<RecordSet> mRecordSets[kMaxRecordSets];
     QString mConnectionText;
     QString mLastError;
+    StatementFailure mLastFailure = StatementFailure::None;
     bool mInTransaction = false;
 };
 

@@ -7,6 +7,11 @@
 
 class RecordSet;
 
+// Why the last statement failed, as far as callers act on it: a duplicate key (a document number
+// or name that the database already holds) can be answered with another number; any other
+// failure is reported.
+enum class StatementFailure { None, DuplicateKey, Other };
+
 // How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
 // excludes every other writer from the start (for a read-check-write of stock).
 enum class TransactionMode { Deferred, Immediate };
@@ -19,7 +24,8 @@ class DatabaseBackend
 public:
     virtual ~DatabaseBackend() = default;
 
-    // Runs one statement; false on failure (lastError says why).
+    // Runs one statement; false on failure (lastError and lastFailure say why). A statement whose
+    // "?" count differs from the count of texts and byte arrays given fails without running.
     virtual bool execute(const QString& sql, const QVariantList& params) = 0;
     // Runs a query and reads its whole result; null on failure.
     virtual std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) = 0;
@@ -34,10 +40,18 @@ public:
     virtual bool isServer() const = 0;
 
     const QString& lastError() const { return mLastError; }
+    StatementFailure lastFailure() const { return mLastFailure; }
 
 protected:
     QString mLastError;
+    StatementFailure mLastFailure = StatementFailure::Other;
 };
+
+// The count of values a parameter list binds: its texts and byte arrays.
+int bindableCount(const QVariantList& params);
+// The failure text of a statement whose values do not fill its parameters.
+inline const QString kUnmatchedValues =
+    QStringLiteral("the values bound do not match the statement's parameters");
 
 // Milliseconds a statement waits for another writer's lock before it fails.
 constexpr int kDefaultBusyTimeoutMs = 15000;

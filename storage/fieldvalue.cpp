@@ -1,7 +1,7 @@
 #include "storage/fieldvalue.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
@@ -21,11 +21,14 @@ FatalDataErrorHandler& fatalHandler()
     return handler;
 }
 
-QString formatReal(double value, const char* format)
+// As printf's "%.<precision>g" writes the value in the C locale: the user's locale must never
+// turn 7.5 into "7,5" in a list or in a statement.
+QString formatReal(double value, int precision)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return QString::fromLatin1(buffer);
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 } // namespace
@@ -46,7 +49,12 @@ QString fatalDataErrorText(int code, const QString& message)
 
 QString numberText(double value)
 {
-    return formatReal(value, "%.13g");
+    return formatReal(value, 13);
+}
+
+QString singleNumberText(double value)
+{
+    return formatReal(value, 6);
 }
 
 QString dateTimeDisplayText(const QDateTime& value)
@@ -175,6 +183,16 @@ qint64 FieldValue::asNumber() const
     return 0;
 }
 
+double FieldValue::asReal() const
+{
+    if (isInteger())
+        return double(mInteger);
+    if (isReal())
+        return mReal;
+    fatalHandler()(kNumberReadErrorCode, QString::fromUtf8(kNumberReadErrorMessage));
+    return 0;
+}
+
 QString FieldValue::forDisplay() const
 {
     switch (mKind) {
@@ -185,9 +203,9 @@ QString FieldValue::forDisplay() const
     case FieldKind::Byte:
         return QString::number(mInteger);
     case FieldKind::Single:
-        return formatReal(mReal, "%.6g");
+        return singleNumberText(mReal);
     case FieldKind::Double:
-        return formatReal(mReal, "%.13g");
+        return numberText(mReal);
     case FieldKind::Boolean:
         return mInteger ? QStringLiteral("真") : QStringLiteral("假");
     case FieldKind::DateTime:

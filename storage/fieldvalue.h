@@ -37,10 +37,12 @@ public:
     bool isInteger() const;
     bool isReal() const;
 
-    // The three ways the application reads a field. A text read of a non-text value and a number
-    // read of a non-numeric value are fatal data errors (see setFatalDataErrorHandler).
+    // The ways the application reads a field. A text read of a non-text value and a number read
+    // of a non-numeric value are fatal data errors (see setFatalDataErrorHandler). asNumber cuts
+    // a real toward zero; asReal keeps the fraction (stock and running totals of returns).
     QString asText() const;
     qint64 asNumber() const;
+    double asReal() const;
     QString forDisplay() const;
 
     QDateTime dateTimeValue() const;
@@ -75,8 +77,11 @@ FatalDataErrorHandler setFatalDataErrorHandler(FatalDataErrorHandler handler);
 // The text of the fatal error box: "运行时出错!", the code and the message, with CR LF breaks.
 QString fatalDataErrorText(int code, const QString& message);
 
-// "%.13g" for double precision values, as numbers are written everywhere in the application.
+// "%.13g" for double precision values, as numbers are written everywhere in the application;
+// singleNumberText is "%.6g" for single precision values. Both always use "." as the decimal
+// point, whatever the user's locale.
 QString numberText(double value);
+QString singleNumberText(double value);
 
 // "%d年%d月%d日" followed by the time of day unless it is midnight.
 QString dateTimeDisplayText(const QDateTime& value);

@@ -271,7 +271,13 @@ private:
             *capitalised = statement.capitalisedNames;
 
         // Texts and byte arrays in order; other arguments are skipped and the following ones
-        // move up one place. Marks left without a value are NULL.
+        // move up one place. They must fill the marks exactly: a value short or over would
+        // shift the rest into the wrong columns.
+        if (bindableCount(params) != statement.parameterCount) {
+            mLastError = kUnmatchedValues;
+            mLastFailure = StatementFailure::Other;
+            return nullptr;
+        }
         std::vector<QByteArray> storage;
         std::vector<const char*> values(std::size_t(statement.parameterCount), nullptr);
         std::vector<int> lengths(std::size_t(statement.parameterCount), 0);
@@ -282,10 +288,6 @@ private:
             const bool isText = param.typeId() == QMetaType::QString;
             if (!isText && param.typeId() != QMetaType::QByteArray)
                 continue;
-            if (index >= values.size()) {
-                mLastError = QStringLiteral("more values than parameters");
-                return nullptr;
-            }
             storage.push_back(isText ? param.toString().toUtf8() : param.toByteArray());
             // An empty text is a text of no characters, never NULL.
             values[index] = storage.back().constData();
@@ -300,6 +302,10 @@ private:
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
         mLastError = QString::fromUtf8(PQerrorMessage(mConn)).trimmed();
+        // unique_violation: a document number or an account name the server already holds.
+        const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+        mLastFailure = state && std::strcmp(state, "23505") == 0 ? StatementFailure::DuplicateKey
+                                                                 : StatementFailure::Other;
         PQclear(result);
         return nullptr;
     }

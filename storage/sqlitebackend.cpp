@@ -59,9 +59,12 @@ FieldKind kindOfStoredValue(int storageClass)
 }
 
 // Binds texts and byte arrays in order; other arguments are skipped and the following ones
-// move up one place.
+// move up one place. Fails, binding nothing, when the values left over do not fill the
+// statement's "?" exactly: a value short or over would shift the rest into the wrong columns.
 bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
 {
+    if (bindableCount(params) != sqlite3_bind_parameter_count(statement))
+        return false;
     int index = 1;
     for (const QVariant& param : params) {
         int rc = SQLITE_OK;
@@ -126,24 +129,23 @@ public:
 
     bool execute(const QString& sql, const QVariantList& params) override
     {
-        sqlite3_stmt* statement = prepare(sql);
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
         if (!statement)
             return false;
-        bool ok = bindParameters(statement, params);
         int rc = SQLITE_ROW;
-        while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             // rows of a statement that returns some are drained and discarded
         }
-        ok = ok && rc == SQLITE_DONE;
+        const bool ok = rc == SQLITE_DONE;
         if (!ok)
-            mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+            noteFailure();
         sqlite3_finalize(statement);
         return ok;
     }
 
     std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) override
     {
-        sqlite3_stmt* statement = prepare(sql);
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
         if (!statement)
             return nullptr;
         auto set = std::make_unique<RecordSet>();
@@ -151,16 +153,15 @@ public:
         for (int c = 0; c < columns; ++c)
             set->addColumn(QString::fromUtf8(sqlite3_column_name(statement, c)),
                            kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
-        bool ok = bindParameters(statement, params);
         int rc = SQLITE_ROW;
-        while (ok && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             for (int c = 0; c < columns; ++c)
                 appendCell(*set, statement, c);
             set->endRow();
         }
-        ok = ok && rc == SQLITE_DONE;
+        const bool ok = rc == SQLITE_DONE;
         if (!ok)
-            mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+            noteFailure();
         sqlite3_finalize(statement);
         if (!ok)
             return nullptr;
@@ -177,19 +178,36 @@ public:
     bool isServer() const override { return false; }
 
 private:
-    // The statement as SQLite compiled it, or null (with lastError set).
-    sqlite3_stmt* prepare(const QString& sql)
+    // The statement as SQLite compiled it with its values bound, or null (with the failure
+    // noted).
+    sqlite3_stmt* prepareAndBind(const QString& sql, const QVariantList& params)
     {
         const QByteArray text = sqliteStatement(sql).toUtf8();
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
                 SQLITE_OK ||
             !statement) {
-            mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+            noteFailure();
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        if (!bindParameters(statement, params)) {
+            mLastError = kUnmatchedValues;
+            mLastFailure = StatementFailure::Other;
             sqlite3_finalize(statement);
             return nullptr;
         }
         return statement;
+    }
+
+    // Records the failure of the last statement from the connection's error state.
+    void noteFailure()
+    {
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        const int code = sqlite3_extended_errcode(mDb);
+        mLastFailure = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY
+                           ? StatementFailure::DuplicateKey
+                           : StatementFailure::Other;
     }
 
     bool run(const char* sql)

@@ -1,5 +1,7 @@
 #include "storage/statementtext.h"
 
+#include "storage/databasebackend.h"
+
 #include <QRegularExpression>
 
 namespace
@@ -162,4 +164,14 @@ ServerStatement serverStatement(const QString& sql)
     closeLike(false);
     result.text = out.toUtf8();
     return result;
+}
+
+int bindableCount(const QVariantList& params)
+{
+    int count = 0;
+    for (const QVariant& param : params) {
+        const int type = param.typeId();
+        count += type == QMetaType::QString || type == QMetaType::QByteArray ? 1 : 0;
+    }
+    return count;
 }

@@ -8,6 +8,7 @@ tarnel_packages=(
     postgresql libpq-dev
     fonts-wqy-microhei
     xvfb xauth
+    locales
 )
 
 tarnel_install_missing() {

@@ -1,8 +1,8 @@
 // The rules shared by the movement windows, without windows: document numbers, date texts, the
 // quantity rule, the product list and the stock-reduction transaction.
 
+#include "core/listfill.h"
 #include "movements/documentnumbers.h"
-#include "movements/listfill.h"
 #include "movements/movementrules.h"
 #include "movements/productlist.h"
 #include "movements/stockreduction.h"

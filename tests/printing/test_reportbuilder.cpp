@@ -2,6 +2,7 @@
 // pagination.
 #include "printing/formula.h"
 #include "printing/reportbuilder.h"
+#include "printing/reportlayout.h"
 #include "printing/reporttable.h"
 #include "storage/fieldvalue.h"
 #include "ui/reportlist.h"
@@ -54,6 +55,7 @@ private slots:
     void insertionsKeepMergesAndLooks();
     void paginateByRowsPerPage();
     void paginateByHeight();
+    void layoutLeavesTableAlone();
 
 private:
     std::unique_ptr<ReportList> mList;
@@ -475,6 +477,29 @@ void ReportBuilderTest::paginateByHeight()
     pages = paginate(table);
     QCOMPARE(pages[3].rows.back(), 73);
     QCOMPARE(pages[4].rows[4], 74);
+}
+
+void ReportBuilderTest::layoutLeavesTableAlone()
+{
+    // A report at 50 percent holds twice the rows a page; laying it out leaves its settings and
+    // cells as they were. A style outside the table reads as the default and takes no writes.
+    ReportTable table = ReportTable::fromTemplate();
+    table.setFixedRows(4);
+    table.appendRows(100);
+    table.printSettings().paper = -1;
+    table.printSettings().scaling = 50;
+    const ReportPrintSettings before = table.printSettings();
+    const ReportLayout layout = layoutReport(table);
+    QCOMPARE(layout.percent, 50);
+    QCOMPARE(layout.printableTableHeight(), 2 * layout.printable.height());
+    QCOMPARE(layout.pages.size(), paginate(table, layout.printableTableHeight()).size());
+    QCOMPARE(table.printSettings().marginTop, before.marginTop);
+    QCOMPARE(table.printSettings().marginBottom, before.marginBottom);
+
+    table.style(0, 1).bold = true;
+    table.style(table.rowCount() + 1, table.columnCount() + 1).fontSize = 99;
+    QVERIFY(!table.style(0, 1).bold);
+    QCOMPARE(std::as_const(table).style(-3, 7).fontSize, ReportCellStyle().fontSize);
 }
 
 QTEST_MAIN(ReportBuilderTest)

@@ -3,6 +3,7 @@
 #include "storage/database.h"
 #include "storage/newdatabase.h"
 #include "storage/statementtext.h"
+#include "tests/support/commalocale.h"
 #include "tests/support/testdatabase.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <clocale>
+#include <cstdio>
 
 class TestStorage : public QObject
 {
@@ -26,6 +30,7 @@ private slots:
     void displayForms_data();
     void displayForms();
     void dateTimeDisplay();
+    void numbersIgnoreTheLocale();
     void readsOnEmptyResultsAndMissingColumns();
     void fatalErrorsForWrongKinds();
     void fatalErrorText();
@@ -35,6 +40,9 @@ private slots:
     void squareBrackets();
     void boundValuesKeepQuotes();
     void nonTextArgumentsAreSkipped();
+    void boundValuesMustFillTheParameters_data();
+    void boundValuesMustFillTheParameters();
+    void failuresTellDuplicatesFromOthers();
     void emptyTextParameter();
     void numberColumnsRefuseText();
     void documentNumbersAreUnique();
@@ -203,20 +211,26 @@ void TestStorage::displayForms_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<qint64>("number");
+    QTest::addColumn<double>("real");
     QTest::newRow("whole") << "12"
-                           << "12" << qint64(12);
+                           << "12" << qint64(12) << 12.0;
     QTest::newRow("whole real") << "12.0"
-                                << "12" << qint64(12);
+                                << "12" << qint64(12) << 12.0;
     QTest::newRow("half") << "12.5"
-                          << "12.5" << qint64(12);
+                          << "12.5" << qint64(12) << 12.5;
     QTest::newRow("7.9 truncates") << "7.9"
-                                   << "7.9" << qint64(7);
+                                   << "7.9" << qint64(7) << 7.9;
     QTest::newRow("negative truncates toward zero") << "-2.5"
-                                                    << "-2.5" << qint64(-2);
+                                                    << "-2.5" << qint64(-2) << -2.5;
     QTest::newRow("tenth") << "0.1"
-                           << "0.1" << qint64(0);
+                           << "0.1" << qint64(0) << 0.1;
     QTest::newRow("13 digits") << "1234567.891234567"
-                               << "1234567.891235" << qint64(1234567);
+                               << "1234567.891235" << qint64(1234567) << 1234567.891234567;
+    QTest::newRow("14 digits") << "12345678901234"
+                               << "1.234567890123e+13" << qint64(12345678901234)
+                               << 12345678901234.0;
+    QTest::newRow("small") << "0.00001"
+                           << "1e-05" << qint64(0) << 0.00001;
 }
 
 void TestStorage::displayForms()
@@ -224,12 +238,17 @@ void TestStorage::displayForms()
     QFETCH(QString, stored);
     QFETCH(QString, shown);
     QFETCH(qint64, number);
+    QFETCH(double, real);
     TestEnvironment env;
     env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"), stored);
     const int h = env.db().OpenTable(QStringLiteral("select * from 总数据库模块"));
     QCOMPARE(env.db().readDisplay(h, QStringLiteral("产品库存")), shown);
     QCOMPARE(env.db().readNumber(h, QStringLiteral("产品库存")), number);
+    QCOMPARE(env.db().readReal(h, QStringLiteral("产品库存")), real);
+    QCOMPARE(env.db().ReadColByName(h, QStringLiteral("产品库存")).asReal(), real);
     env.db().CloseTable(h);
+    // A number written back reads the same.
+    QCOMPARE(numberText(real), shown);
 }
 
 void TestStorage::dateTimeDisplay()
@@ -246,6 +265,43 @@ void TestStorage::dateTimeDisplay()
     QCOMPARE(shown("2018-12-25 23:00:59"), QStringLiteral("2018年12月25日23时0分59秒"));
 }
 
+void TestStorage::numbersIgnoreTheLocale()
+{
+    // What printf writes in the C locale is the form, digit for digit.
+    const double values[] = {0,      7.5,  -2.5,     0.1,    1.0 / 3, 95,
+                             1e13,   1e-5, -0.0,     1e300,  5e-324,  123456789012345.0,
+                             9.5e12, 0.9,  1e15 + 1, 2.5e-8, qInf(),  -qInf()};
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList printed;
+    QStringList printedSingle;
+    for (double value : values) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.13g", value);
+        printed.append(QString::fromLatin1(buffer));
+        std::snprintf(buffer, sizeof buffer, "%.6g", value);
+        printedSingle.append(QString::fromLatin1(buffer));
+    }
+
+    // Under a comma-decimal locale nothing changes: in lists, statements and the single form.
+    CommaDecimalLocale german;
+    if (!german.isActive())
+        QSKIP("no comma-decimal locale could be made on this system");
+    QStringList written;
+    QStringList writtenSingle;
+    QStringList shown;
+    for (double value : values) {
+        written.append(numberText(value));
+        writtenSingle.append(singleNumberText(value));
+        shown.append(FieldValue::real(FieldKind::Double, value).forDisplay());
+    }
+    QCOMPARE(written, printed);
+    QCOMPARE(writtenSingle, printedSingle);
+    QCOMPARE(shown, printed);
+    QCOMPARE(numberText(7.5), QStringLiteral("7.5"));
+    QCOMPARE(FieldValue::real(FieldKind::Single, 1234567).forDisplay(),
+             QStringLiteral("1.23457e+06"));
+}
+
 void TestStorage::readsOnEmptyResultsAndMissingColumns()
 {
     TestEnvironment env;
@@ -256,6 +312,7 @@ void TestStorage::readsOnEmptyResultsAndMissingColumns()
     QVERIFY(db.IsEOF(h));
     QVERIFY(db.IsBOF(h));
     QCOMPARE(db.readNumber(h, QStringLiteral("产品库存")), 0); // returns rely on this
+    QCOMPARE(db.readReal(h, QStringLiteral("产品库存")), 0.0);
     QCOMPARE(db.readText(h, QStringLiteral("产品名称")), QString());
     QCOMPARE(int(db.ReadColByName(h, QStringLiteral("产品库存")).kind()), int(FieldKind::Double));
     // A missing column and handle 0 give an empty text; handle 0 is at its end and beginning.
@@ -278,9 +335,11 @@ void TestStorage::fatalErrorsForWrongKinds()
     db.readText(h, QStringLiteral("产品库存"));   // a number read as text
     db.readNumber(h, QStringLiteral("产品名称")); // a text read as a number
     db.readNumber(h, QStringLiteral("无此列"));   // the empty text of a missing column
-    QCOMPARE(env.fatalErrors(), QStringList({QStringLiteral("5:数据或数组类型不匹配"),
-                                             QStringLiteral("2:未得到所需要的数值型数据"),
-                                             QStringLiteral("2:未得到所需要的数值型数据")}));
+    db.readReal(h, QStringLiteral("产品名称"));   // the fraction-keeping read alike
+    db.readReal(h, QStringLiteral("无此列"));
+    const QString numberError = QStringLiteral("2:未得到所需要的数值型数据");
+    QCOMPARE(env.fatalErrors(), QStringList({QStringLiteral("5:数据或数组类型不匹配"), numberError,
+                                             numberError, numberError, numberError}));
     db.CloseTable(h);
 }
 
@@ -399,13 +458,87 @@ void TestStorage::boundValuesKeepQuotes()
 void TestStorage::nonTextArgumentsAreSkipped()
 {
     TestEnvironment env;
-    QVERIFY(env.db().ExecuteSql(
-        QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品名称)values(?,?,?)"),
-        {QStringLiteral("rk1"), QVariant(42), QStringLiteral("third")}));
-    // The third argument became parameter 2; parameter 3 stayed unbound (NULL).
+    QVERIFY(
+        env.db().ExecuteSql(QStringLiteral("insert into 总数据库模块(入库单号,产品ID)values(?,?)"),
+                            {QStringLiteral("rk1"), QVariant(42), QStringLiteral("third")}));
+    // The third argument became parameter 2.
     QCOMPARE(env.value(QStringLiteral("select 产品ID from 总数据库模块")), QStringLiteral("third"));
-    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品名称 is null")),
-             QStringLiteral("1"));
+
+    // Queries count their values the same way: too few or too many give no record set.
+    const QString query = QStringLiteral("select * from 总数据库模块 where 入库单号=? ");
+    QCOMPARE(env.db().OpenTable(query), 0);
+    QCOMPARE(env.db().OpenTable(query, {QStringLiteral("rk1"), QStringLiteral("rk1")}), 0);
+    const int handle = env.db().OpenTable(query, {QVariant(1), QStringLiteral("rk1")});
+    QVERIFY(handle);
+    QCOMPARE(env.db().readText(handle, QStringLiteral("产品ID")), QStringLiteral("third"));
+    env.db().CloseTable(handle);
+}
+
+void TestStorage::boundValuesMustFillTheParameters_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("params");
+    QTest::addColumn<bool>("runs");
+    const QString insert =
+        QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品名称)values(?,?,?)");
+    const QString rk = QStringLiteral("rk1");
+    const QString a = QStringLiteral("A");
+    const QString b = QStringLiteral("甲");
+    QTest::newRow("exact") << insert << QVariantList{rk, a, b} << true;
+    QTest::newRow("one short") << insert << QVariantList{rk, a} << false;
+    QTest::newRow("one over") << insert << QVariantList{rk, a, b, b} << false;
+    QTest::newRow("a skipped value leaves one short")
+        << insert << QVariantList{rk, QVariant(42), a} << false;
+    QTest::newRow("bytes count") << insert << QVariantList{rk, QByteArray("A"), b} << true;
+    QTest::newRow("values for a statement without any")
+        << QStringLiteral("delete from 总数据库模块") << QVariantList{rk} << false;
+    QTest::newRow("a quoted ? is no parameter")
+        << QStringLiteral("insert into 总数据库模块(入库单号,产品ID)values(?,'?')")
+        << QVariantList{rk} << true;
+}
+
+void TestStorage::boundValuesMustFillTheParameters()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, params);
+    QFETCH(bool, runs);
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk0"), QStringLiteral("Z"), QStringLiteral("乙"),
+                 QStringLiteral("1"));
+    Database& db = env.db();
+    QCOMPARE(db.ExecuteSql(sql, params), runs ? 1 : 0);
+    QCOMPARE(db.lastFailure(), runs ? StatementFailure::None : StatementFailure::Other);
+    // A refused statement changed nothing.
+    QCOMPARE(env.count(QStringLiteral("总数据库模块")), runs ? 2 : 1);
+}
+
+void TestStorage::failuresTellDuplicatesFromOthers()
+{
+    TestEnvironment env;
+    Database& db = env.db();
+    const QString insert = QStringLiteral("insert into 销售管理模块(销售单号,销售数量)values(?,?)");
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("xs1"), QStringLiteral("3")}), 1);
+    QCOMPARE(db.lastFailure(), StatementFailure::None);
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("xs1"), QStringLiteral("3")}), 0);
+    QCOMPARE(db.lastFailure(), StatementFailure::DuplicateKey);
+    // A number column refusing text is another failure; so are a missing table and bad SQL.
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("xs2"), QStringLiteral("3abc")}), 0);
+    QCOMPARE(db.lastFailure(), StatementFailure::Other);
+    QCOMPARE(db.ExecuteSql(insert, {QStringLiteral("xs1"), QStringLiteral("3")}), 0);
+    QCOMPARE(db.lastFailure(), StatementFailure::DuplicateKey);
+    QCOMPARE(db.OpenTable(QStringLiteral("select * from 无此表")), 0);
+    QCOMPARE(db.lastFailure(), StatementFailure::Other);
+    QCOMPARE(db.ExecuteSql(QStringLiteral("update 无此表 set a=1")), 0);
+    QCOMPARE(db.lastFailure(), StatementFailure::Other);
+    const int handle = db.OpenTable(QStringLiteral("select * from 销售管理模块"));
+    QVERIFY(handle);
+    QCOMPARE(db.lastFailure(), StatementFailure::None);
+    db.CloseTable(handle);
+    // A second account of the same name is a duplicate too.
+    QCOMPARE(db.ExecuteSql(QStringLiteral("insert into 用户登录模块(用户名,密码)values(?,?)"),
+                           {QStringLiteral("admin"), QStringLiteral("x")}),
+             0);
+    QCOMPARE(db.lastFailure(), StatementFailure::DuplicateKey);
 }
 
 void TestStorage::emptyTextParameter()

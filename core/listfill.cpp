@@ -1,4 +1,4 @@
-#include "movements/listfill.h"
+#include "core/listfill.h"
 
 #include "storage/database.h"
 
