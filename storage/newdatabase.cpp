@@ -14,8 +14,8 @@ namespace
 // MD5 of "admin": the administrator changes it in the account window after the first login.
 const char* const kAdminDigest = "21232f297a57a5a743894a0e4a801fc3";
 
-// Another copy of the tool setting up the same database waits for this one.
-constexpr qint64 kSetupLock = 20180306;
+// Another copy of the tool setting up the same schema waits for this one.
+constexpr int kSetupLock = 20180306;
 
 } // namespace
 
@@ -72,8 +72,8 @@ ServerSetup setUpServerDatabase(const QString& address)
     QStringList missing;
     static const QRegularExpression tableName(
         QStringLiteral(R"(CREATE TABLE IF NOT EXISTS (\S+))"));
-    bool ok =
-        run("BEGIN") && run("SELECT pg_advisory_xact_lock(" + QByteArray::number(kSetupLock) + ")");
+    bool ok = run("BEGIN") && run("SELECT pg_advisory_xact_lock(" + QByteArray::number(kSetupLock) +
+                                  ", current_schema()::regnamespace::oid::int4)");
     for (auto it = tableName.globalMatch(schema); ok && it.hasNext();) {
         const QString table = it.next().captured(1);
         bool exists = false;

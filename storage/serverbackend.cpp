@@ -217,9 +217,11 @@ public:
         // writer that waited for the lock reads the stock the previous writer left.
         if (!command("BEGIN ISOLATION LEVEL READ COMMITTED"))
             return false;
+        // The lock belongs to the schema holding the tables: warehouses kept in other schemas
+        // of the same database do not wait for each other.
         if (mode == TransactionMode::Immediate &&
             !command("SELECT pg_advisory_xact_lock(" + QByteArray::number(kStockWriterLock) +
-                     ")")) {
+                     ", current_schema()::regnamespace::oid::int4)")) {
             command("ROLLBACK");
             return false;
         }

@@ -22,5 +22,6 @@ std::unique_ptr<DatabaseBackend> openServerBackend(const QString& address, bool 
 pg_conn* connectToServer(const QString& address, QString& error);
 
 // The transaction-level lock every stock writer takes first, on every workstation: while one
-// holds it, the others wait, as on one PC the embedded file's write lock makes them wait.
-constexpr qint64 kStockWriterLock = 20180305;
+// holds it, the others wait, as on one PC the embedded file's write lock makes them wait. Its
+// second key is the schema that holds the tables.
+constexpr int kStockWriterLock = 20180305;

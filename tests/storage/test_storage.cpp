@@ -61,6 +61,7 @@ private slots:
     void schemaToolOnTheServer();
     void failedStatementFailsTheCommit();
     void lostConnectionComesBack();
+    void immediateTransactionsExcludeOtherWriters();
 };
 
 void TestStorage::deliveredDatabaseHasAdminAndUnits()
@@ -896,6 +897,31 @@ void TestStorage::lostConnectionComesBack()
     env.addStock(QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("甲"),
                  QStringLiteral("3"));
     QCOMPARE(env.value(QStringLiteral("select 产品库存 from 总数据库模块")), QStringLiteral("3"));
+}
+
+void TestStorage::immediateTransactionsExcludeOtherWriters()
+{
+    TestEnvironment env;
+    Database other;
+    QVERIFY(other.NewOpenDatabase(env.context().databasePath()));
+    other.setBusyTimeout(0);
+    QVERIFY(env.db().BeginTrans(TransactionMode::Immediate));
+    // A second writer of the same warehouse is refused at once (it would wait without the
+    // zero time-out) ...
+    QVERIFY(!other.BeginTrans(TransactionMode::Immediate));
+    QVERIFY(!other.inTransaction());
+    // ... and may start once the first is done.
+    env.db().RollbackTrans();
+    QVERIFY(other.BeginTrans(TransactionMode::Immediate));
+    other.RollbackTrans();
+
+    // Another warehouse (another file, another schema on the server) does not wait.
+    TestEnvironment elsewhere;
+    QVERIFY(env.db().BeginTrans(TransactionMode::Immediate));
+    elsewhere.db().setBusyTimeout(0);
+    QVERIFY(elsewhere.db().BeginTrans(TransactionMode::Immediate));
+    elsewhere.db().RollbackTrans();
+    env.db().RollbackTrans();
 }
 
 QTEST_GUILESS_MAIN(TestStorage)
