@@ -195,6 +195,20 @@ qint64 Database::readNumber(int handle, const QString& column) const
     return ReadColByName(handle, column).asNumber();
 }
 
+QString Database::readDisplay(int handle, const QString& column) const
+{
+    // Texts and double precision numbers, most of what lists show, without building a value.
+    if (const RecordSet* set = recordSet(handle)) {
+        const int index = set->findColumn(column);
+        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
+        if (cell && cell->stored == RecordSet::Stored::Text)
+            return RecordSet::cellText(*cell);
+        if (cell && cell->stored == RecordSet::Stored::Real && cell->kind == FieldKind::Double)
+            return numberText(cell->real);
+    }
+    return ReadColByName(handle, column).forDisplay();
+}
+
 double Database::readReal(int handle, const QString& column) const
 {
     if (const RecordSet* set = recordSet(handle)) {

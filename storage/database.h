@@ -83,10 +83,7 @@ public:
     QString readText(int handle, const QString& column) const;
     qint64 readNumber(int handle, const QString& column) const;
     double readReal(int handle, const QString& column) const;
-    QString readDisplay(int handle, const QString& column) const
-    {
-        return ReadColByName(handle, column).forDisplay();
-    }
+    QString readDisplay(int handle, const QString& column) const;
 
     // The statement text as the embedded file receives it: square brackets outside literals
     // become identifier quotes, and "delete * from" becomes "delete from".

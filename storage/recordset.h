@@ -57,6 +57,17 @@ public:
     }
     // A text, or a date-time in its text form.
     void appendText(FieldKind kind, const char* data, std::size_t size);
+    // The same, without a copy: the bytes stay where they are, in memory the record set keeps
+    // (see keep()).
+    void appendKeptText(FieldKind kind, const char* data, std::size_t size)
+    {
+        Cell cell{kind == FieldKind::DateTime ? Stored::DateTime : Stored::Text, kind, 0, {0}};
+        cell.length = quint32(size);
+        cell.bytes = data;
+        pushCell(cell);
+    }
+    // Keeps a block of memory (a whole query result) for as long as the record set lives.
+    void keep(std::shared_ptr<void> owner) { mKept = std::move(owner); }
     void appendBytes(const char* data, std::size_t size);
     void endRow() { ++mRowCount; }
 
@@ -107,6 +118,7 @@ private:
     std::vector<std::unique_ptr<char[]>> mByteBlocks;
     std::size_t mBytesUsed = 0;
     std::vector<std::unique_ptr<char[]>> mLongValues;
+    std::shared_ptr<void> mKept;
 };
 
 // Date-times stored as text ("2018-3-5", "2018-03-05 08:30:00" and the like) as a date-time;

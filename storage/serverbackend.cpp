@@ -98,7 +98,8 @@ void appendCell(RecordSet& set, const PGresult* result, int row, int column, Fie
     switch (kind) {
     case FieldKind::Text:
     case FieldKind::DateTime:
-        set.appendText(kind, text, size);
+        // The record set keeps the result: its texts are read where they are.
+        set.appendKeptText(kind, text, size);
         return;
     case FieldKind::LongInteger:
     case FieldKind::ShortInteger:
@@ -206,7 +207,8 @@ public:
                 appendCell(*set, result, r, c, kinds[std::size_t(c)]);
             set->endRow();
         }
-        PQclear(result);
+        set->keep(std::shared_ptr<void>(result,
+                                        [](void* kept) { PQclear(static_cast<PGresult*>(kept)); }));
         return set;
     }
 
