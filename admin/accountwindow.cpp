@@ -95,6 +95,15 @@ AccountWindow::~AccountWindow()
         mLoginWindow->close();
 }
 
+bool AccountWindow::administratorLoggedIn()
+{
+    if (mContext.isAdministrator())
+        return true;
+    mContext.dialogs().message(this,
+                               QStringLiteral("为保证数据库安全，必须管理员登录后方可操作！！！"));
+    return false;
+}
+
 bool AccountWindow::hasSelectedAccount() const
 {
     const QListWidgetItem* item = mAccounts->currentItem();
@@ -103,6 +112,8 @@ bool AccountWindow::hasSelectedAccount() const
 
 void AccountWindow::registerAccount()
 {
+    if (!administratorLoggedIn())
+        return;
     const QString user = mUserBox->text();
     const QString password = mPasswordBox->text();
     const RegistrationRefusal refusal =
@@ -123,12 +134,20 @@ void AccountWindow::registerAccount()
 
 void AccountWindow::listAccounts()
 {
+    if (administratorLoggedIn())
+        fillAccountList();
+}
+
+void AccountWindow::fillAccountList()
+{
     mAccounts->clear();
     mAccounts->addItems(accountNames(mContext.database()));
 }
 
 void AccountWindow::changePassword()
 {
+    if (!administratorLoggedIn())
+        return;
     if (!hasSelectedAccount()) {
         mContext.dialogs().message(this, QStringLiteral("请选择要更改密码的账号"), kNoticeTitle);
         return;
@@ -157,7 +176,7 @@ void AccountWindow::changePassword()
 
 void AccountWindow::deleteAccount()
 {
-    if (!hasSelectedAccount() || !mContext.isAdministrator())
+    if (!administratorLoggedIn() || !hasSelectedAccount())
         return;
     const MessageAnswer answer = mContext.dialogs().message(
         this, QStringLiteral("是否删除该用户？此操作无法恢复!!!"), QStringLiteral("警告"),
@@ -168,6 +187,6 @@ void AccountWindow::deleteAccount()
         mContext.dialogs().message(this, QStringLiteral("删除用户失败"), kNoticeTitle);
         return;
     }
-    listAccounts();
+    fillAccountList();
     mContext.dialogs().message(this, QStringLiteral("删除用户成功"), kNoticeTitle);
 }

@@ -16,13 +16,18 @@ public:
     AccountWindow(AppContext& context, QWidget* loginWindow);
     ~AccountWindow() override;
 
+    // The actions of the four buttons.
     void registerAccount();
     void listAccounts();
     void changePassword();
     void deleteAccount();
 
 private:
+    // The window's actions are the administrator's: after a logout (the login window stays open
+    // with it) each of them shows the refusal and does nothing.
+    bool administratorLoggedIn();
     bool hasSelectedAccount() const;
+    void fillAccountList();
 
     AppContext& mContext;
     QPointer<QWidget> mLoginWindow;

@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
+#include "storage/databasefile.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
@@ -10,49 +11,19 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
-
-#include <filesystem>
-#include <system_error>
 
 namespace
 {
 
 const QString kNoticeTitle = QStringLiteral("提示");
 
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
 } // namespace
 
 QString backupFilePath(AppContext& context)
 {
     return QDir(context.backupDirectory()).filePath(todayText(context) + QStringLiteral(".mdb"));
-}
-
-bool copyFileReplacing(const QString& source, const QString& target)
-{
-    if (!QFileInfo(source).isFile())
-        return false;
-    // The partial copy is named so that no listing of backups (*.mdb) shows it.
-    const QString partial = target + QStringLiteral(".copying");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
-        return false;
-    }
-    // Renaming replaces the target in one step: it is either the old file or the whole copy.
-    std::error_code error;
-    std::filesystem::rename(nativePath(partial), nativePath(target), error);
-    if (error) {
-        QFile::remove(partial);
-        return false;
-    }
-    return true;
 }
 
 QStringList backupFileNames(const QString& backupDirectory)
@@ -69,7 +40,7 @@ QString backupDisplayName(const QString& fileName)
 
 bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath)
 {
-    return copyFileReplacing(backupFile, databasePath);
+    return replaceDatabaseFile(backupFile, databasePath);
 }
 
 bool clearStockAndDocuments(Database& db)
@@ -102,9 +73,9 @@ void backUpDatabase(AppContext& context, QWidget* owner)
         if (answer != MessageAnswer::Ok)
             return;
     }
-    // Between transactions the file on disk is whole (rollback journal), so a plain copy of it
-    // is a consistent backup.
-    if (!copyFileReplacing(context.databasePath(), target)) {
+    // The copy is taken by the database itself, so another program writing meanwhile never
+    // leaves a torn backup; the day's earlier backup stays unless the new one is whole.
+    if (!context.database().backupTo(target)) {
         dialogs.message(owner, QStringLiteral("数据库备份失败"), kNoticeTitle);
         return;
     }
@@ -160,11 +131,16 @@ void RestoreWindow::restore()
                             QStringLiteral("数据库？此操作无法回退！"),
                         kNoticeTitle, MessageIcon::Question, MessageButtons::OkCancel);
     if (answer == MessageAnswer::Ok) {
-        // The connection lets go of the file before it is replaced.
-        mContext.database().CloseDatabase();
         // With no file chosen the source is the backup folder itself, which is no file to copy.
         const QString source = QDir(mContext.backupDirectory()).filePath(fileName);
-        const bool restored = restoreDatabaseFile(source, mContext.databasePath());
+        // A file that is not a whole warehouse database never takes the operator's data away:
+        // it is checked while the database is still open, and the database stays as it is.
+        bool restored = false;
+        if (isWarehouseDatabase(source)) {
+            // The connection lets go of the file before it is replaced.
+            mContext.database().CloseDatabase();
+            restored = restoreDatabaseFile(source, mContext.databasePath());
+        }
         dialogs.message(
             this, restored ? QStringLiteral("数据库恢复成功") : QStringLiteral("数据库恢复失败"),
             kNoticeTitle);

@@ -8,23 +8,20 @@ class AppContext;
 class Database;
 class QComboBox;
 
-// Database maintenance: dated whole-file backups in the folder 数据库备份, restoring one of them
-// over datalx.mdb, and clearing the stock and document tables.
+// Database maintenance: dated whole-database backups in the folder 数据库备份, restoring one of
+// them over datalx.mdb, and clearing the stock and document tables.
 
 // The backup of the day: 数据库备份/<date text>.mdb, e.g. 数据库备份/2018-3-5.mdb.
 QString backupFilePath(AppContext& context);
-
-// Copies source onto target, replacing target only once the whole copy exists: the copy is made
-// beside target first and then renamed over it, so a failed copy leaves target as it was.
-bool copyFileReplacing(const QString& source, const QString& target);
 
 // The backup files (*.mdb) of the folder, names only, in the order the file system lists them.
 QStringList backupFileNames(const QString& backupDirectory);
 // The name a backup is asked about: the file name without any ".mdb".
 QString backupDisplayName(const QString& fileName);
 
-// Puts the backup file in place of the (closed) database file. False when the copy failed; the
-// database file is then untouched.
+// Puts the backup file in place of the (closed) database file, only when it is a whole warehouse
+// database and no other program has the database file open. False otherwise; the database file
+// is then untouched.
 bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath);
 
 // Empties the stock list and the seven document tables in one transaction: all of them, or

@@ -6,9 +6,10 @@
 #include <QDir>
 #include <QSettings>
 
-AppContext::AppContext(DialogService& dialogs, Clock& clock, const QString& programDirectory)
-    : mDialogs(dialogs), mClock(clock), mProgramDirectory(programDirectory),
-      mDatabase(std::make_unique<Database>())
+AppContext::AppContext(DialogService& dialogs, Clock& clock, const QString& dataDirectory,
+                       const QString& databaseFileName)
+    : mDialogs(dialogs), mClock(clock), mDataDirectory(dataDirectory),
+      mDatabaseFileName(databaseFileName), mDatabase(std::make_unique<Database>())
 {
 }
 
@@ -16,12 +17,12 @@ AppContext::~AppContext() = default;
 
 QString AppContext::databasePath() const
 {
-    return QDir(mProgramDirectory).filePath(QStringLiteral("datalx.mdb"));
+    return QDir(mDataDirectory).filePath(mDatabaseFileName);
 }
 
 QString AppContext::backupDirectory() const
 {
-    return QDir(mProgramDirectory).filePath(QStringLiteral("数据库备份"));
+    return QDir(mDataDirectory).filePath(QStringLiteral("数据库备份"));
 }
 
 void AppContext::setSessionUser(const QString& user)

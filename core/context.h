@@ -20,14 +20,17 @@ class AppContext : public QObject
 {
     Q_OBJECT
 public:
-    // The program directory holds datalx.mdb and the folder 数据库备份.
-    AppContext(DialogService& dialogs, Clock& clock, const QString& programDirectory);
+    // The data directory holds the database file (datalx.mdb unless another file was chosen) and
+    // the files that belong with it, such as the backup folder 数据库备份. Start-up decides where
+    // it is: beside the program, the folder of a chosen file, or the operator's own data folder.
+    AppContext(DialogService& dialogs, Clock& clock, const QString& dataDirectory,
+               const QString& databaseFileName = QStringLiteral("datalx.mdb"));
     ~AppContext() override;
 
     Database& database() { return *mDatabase; }
     DialogService& dialogs() { return mDialogs; }
     Clock& clock() { return mClock; }
-    const QString& programDirectory() const { return mProgramDirectory; }
+    const QString& dataDirectory() const { return mDataDirectory; }
     QString databasePath() const;
     QString backupDirectory() const;
 
@@ -65,7 +68,8 @@ signals:
 private:
     DialogService& mDialogs;
     Clock& mClock;
-    QString mProgramDirectory;
+    QString mDataDirectory;
+    QString mDatabaseFileName;
     std::unique_ptr<Database> mDatabase;
     std::unique_ptr<QSettings> mSettings;
     QString mSessionUser;

@@ -67,5 +67,8 @@ void BorrowingWindow::lend()
                          mSelected.name,    mQuantity->text(),   mSelected.unit,
                          mBorrower->text(), todayText(mContext), mContext.sessionUser(),
                          mRemark->text()};
+    loan.numberPrefix = QStringLiteral("jy");
     reduceStockAndRecord(mContext, this, mList, loan);
+    // The number stored, when the one made at the press was already in the file.
+    mLendingNumber = loan.insertParams.first().toString();
 }

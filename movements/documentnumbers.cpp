@@ -17,16 +17,15 @@ DocumentNumbers::DocumentNumbers(Clock& clock, QObject* parent) : QObject(parent
 QString DocumentNumbers::make(const QString& prefix)
 {
     // Digits already handed out for this kind: the second of the last number, and also an
-    // earlier moment that reads the same (9:01:11 and 9:11:01 both give ...9111). Wait for the
-    // next second until the digits are new, so that an update or a later return by number never
-    // touches two documents. A few tries cover every such coincidence.
+    // earlier moment that reads the same (9:01:11 and 9:11:01 both give ...9111). Take the next
+    // later second until the digits are new, so that an update or a later return by number
+    // never touches two documents. The set is finite, so this ends; it never sleeps.
     QSet<QString>& made = mMadeDigits[prefix];
-    QDateTime now = mClock.now();
-    QString digits = timestampDigits(now);
-    for (int tries = 0; made.contains(digits) && tries < kMaxWaits; ++tries) {
-        mClock.wait(1000 - now.time().msec());
-        now = mClock.now();
-        digits = timestampDigits(now);
+    QDateTime moment = mClock.now();
+    QString digits = timestampDigits(moment);
+    while (made.contains(digits)) {
+        moment = moment.addSecs(1);
+        digits = timestampDigits(moment);
     }
     made.insert(digits);
     return prefix + digits;

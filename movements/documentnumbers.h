@@ -16,7 +16,8 @@ QString timestampDigits(const QDateTime& time);
 // Makes document numbers: a prefix ("rk", "xs", "ck", "jy", "th", "gh", "wt") followed by the
 // timestamp digits of one reading of the clock. A number is never handed out twice for a prefix:
 // when the clock gives digits already made for that prefix (the same second, or an earlier
-// moment that reads the same), it waits for the next second.
+// moment that reads the same), the number takes the digits of the next later second that gives
+// new ones. Nothing waits for the clock.
 class DocumentNumbers : public QObject
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 
 private:
     Clock& mClock;
-    static constexpr int kMaxWaits = 10;
     QHash<QString, QSet<QString>> mMadeDigits;
 };
+
+// How many numbers one action tries when the file already holds the numbers it makes (written by
+// an earlier run, or by another moment with the same digits) before it reports a failure.
+constexpr int kMaxDocumentNumberTries = 20;

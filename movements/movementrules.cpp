@@ -128,7 +128,26 @@ double leadingNumber(const QString& text)
 
 bool isAcceptedQuantity(double quantity)
 {
-    return !(quantity - 1.0 < -kQuantityTolerance);
+    // "1e999" reads as infinity: no stock can hold it, so it is refused like any bad quantity.
+    return std::isfinite(quantity) && !(quantity - 1.0 < -kQuantityTolerance);
+}
+
+double snappedQuantity(double value)
+{
+    const double whole = std::round(value);
+    if (std::fabs(value - whole) <= kQuantityTolerance)
+        value = whole;
+    return value + 0.0; // -0 becomes 0
+}
+
+bool isNoQuantity(double value)
+{
+    return snappedQuantity(value) == 0.0;
+}
+
+QString quantityText(double value)
+{
+    return numberText(snappedQuantity(value));
 }
 
 QStringList splitUnits(const QString& units)

@@ -17,9 +17,19 @@ QString todayText(AppContext& context);
 // digits, signs and points count as their ASCII counterparts.
 double leadingNumber(const QString& text);
 
-// A quantity is accepted when it is at least 1, within a tolerance of 1e-7.
+// A quantity is accepted when it is finite and at least 1, within a tolerance of 1e-7.
 constexpr double kQuantityTolerance = 0.0000001;
 bool isAcceptedQuantity(double quantity);
+
+// Stock and running totals of returns keep their fractions. A value within the tolerance of a
+// whole number is that number (1 - 1.00000005 is 0, never -5e-08, and never -0); others stay as
+// they are.
+double snappedQuantity(double value);
+// Whether a stock or quantity read from the database counts as nothing: 0 within the tolerance.
+bool isNoQuantity(double value);
+// A stock or running total as it is written into the database and shown: the snapped value in
+// the "%.13g" form (9.5, 0.9, 0).
+QString quantityText(double value);
 
 // The unit names of the default unit list, split at every "," (an empty text gives none).
 QStringList splitUnits(const QString& units);

@@ -68,5 +68,8 @@ void SalesWindow::sell()
                          mPrice->text(),
                          todayText(mContext),
                          mContext.sessionUser()};
+    sale.numberPrefix = QStringLiteral("xs");
     reduceStockAndRecord(mContext, this, mList, sale);
+    // The number stored, when the one made at the press was already in the file.
+    mSaleNumber = sale.insertParams.first().toString();
 }

@@ -103,20 +103,30 @@ void StockInWindow::add()
     Database& db = mContext.database();
     const QString quantity = mQuantity->text();
     const QString unit = mUnit->currentText();
-    // The stock-in document and its new stock lot: both rows or neither.
-    Transaction transaction(db);
-    const bool stored =
-        transaction.isActive() &&
-        db.ExecuteSql(QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,"
-                                     "产品单位,入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)"),
-                      {mStockInNumber, mId->text(), mName->text(), quantity, unit,
-                       todayText(mContext), mContext.sessionUser(), mRemark->text()}) &&
-        db.ExecuteSql(
-            QStringLiteral("insert  into 总数据库模块(入库单号,产品ID,产品名称,产品库存,"
-                           "产品单位,备注)values(?,?,?,?,?,?)"),
-            {mStockInNumber, mId->text(), mName->text(), quantity, unit, mRemark->text()}) &&
-        transaction.commit();
-    if (!stored) {
+    for (int tries = 1;; ++tries) {
+        // The stock-in document and its new stock lot: both rows or neither.
+        Transaction transaction(db);
+        const bool inserted =
+            transaction.isActive() &&
+            db.ExecuteSql(
+                QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,"
+                               "产品单位,入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)"),
+                {mStockInNumber, mId->text(), mName->text(), quantity, unit, todayText(mContext),
+                 mContext.sessionUser(), mRemark->text()}) &&
+            db.ExecuteSql(
+                QStringLiteral("insert  into 总数据库模块(入库单号,产品ID,产品名称,产品库存,"
+                               "产品单位,备注)values(?,?,?,?,?,?)"),
+                {mStockInNumber, mId->text(), mName->text(), quantity, unit, mRemark->text()});
+        // The number is already in the file (an earlier run, or another moment with the same
+        // digits): undo, and store the whole stock-in again under the next number.
+        if (transaction.isActive() && !inserted &&
+            db.lastFailure() == StatementFailure::DuplicateKey && tries < kMaxDocumentNumberTries) {
+            transaction.rollback();
+            mStockInNumber = DocumentNumbers::of(mContext).make(QStringLiteral("rk"));
+            continue;
+        }
+        if (inserted && transaction.commit())
+            break;
         transaction.rollback();
         mContext.dialogs().message(this, QStringLiteral("产品入库失败"), QStringLiteral("提示"));
         return;

@@ -68,5 +68,8 @@ void StockOutWindow::stockOut()
                              mSelected.name,  mQuantity->text(),   mSelected.unit,
                              mReason->text(), todayText(mContext), mContext.sessionUser(),
                              mRemark->text()};
+    stockOut.numberPrefix = QStringLiteral("ck");
     reduceStockAndRecord(mContext, this, mList, stockOut);
+    // The number stored, when the one made at the press was already in the file.
+    mStockOutNumber = stockOut.insertParams.first().toString();
 }

@@ -1,10 +1,13 @@
 #include "movements/stockreduction.h"
 
 #include "core/context.h"
+#include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "movements/productlist.h"
 #include "storage/database.h"
 #include "ui/dialogservice.h"
+
+#include <cmath>
 
 namespace
 {
@@ -14,64 +17,86 @@ void tell(AppContext& context, QWidget* owner, const QString& text)
     context.dialogs().message(owner, text, QStringLiteral("提示"));
 }
 
-} // namespace
-
-bool stockAllows(qint64 stock, const StockReduction& reduction)
+double quantityOf(const StockReduction& reduction)
 {
-    if (reduction.comparison == StockComparison::WholeNumbers)
-        return stock >= reduction.wholeQuantity;
-    return !(double(stock) - reduction.quantity < -kQuantityTolerance);
+    return reduction.comparison == StockComparison::WholeNumbers ? double(reduction.wholeQuantity)
+                                                                 : reduction.quantity;
 }
 
-QString reducedStockText(qint64 stock, const StockReduction& reduction)
+} // namespace
+
+bool stockAllows(double stock, const StockReduction& reduction)
 {
-    if (reduction.comparison == StockComparison::WholeNumbers)
-        return QString::number(stock - reduction.wholeQuantity); // both whole, stock >= quantity
-    return numberText(double(stock) - reduction.quantity);
+    return !(stock - quantityOf(reduction) < -kQuantityTolerance);
+}
+
+QString reducedStockText(double stock, const StockReduction& reduction)
+{
+    const double left = snappedQuantity(stock - quantityOf(reduction));
+    // A sale writes a whole stock left in plain decimal, all of its digits.
+    if (reduction.comparison == StockComparison::WholeNumbers && left == std::trunc(left) &&
+        std::fabs(left) < 9.0e15)
+        return QString::number(qint64(left));
+    return numberText(left);
 }
 
 StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, ReportList* list,
-                                           const StockReduction& reduction)
+                                           StockReduction& reduction)
 {
     Database& db = context.database();
     const QString failed = QStringLiteral("操作失败");
 
-    // A write transaction from the start: no other writer can change the lot between the read
-    // of its stock and the update.
-    Transaction transaction(db, TransactionMode::Immediate);
-    if (!transaction.isActive()) {
-        tell(context, owner, failed);
-        return StockReductionOutcome::Refused;
-    }
+    for (int tries = 1;; ++tries) {
+        // A write transaction from the start: no other writer can change the lot between the
+        // read of its stock and the update.
+        Transaction transaction(db, TransactionMode::Immediate);
+        if (!transaction.isActive()) {
+            tell(context, owner, failed);
+            return StockReductionOutcome::Refused;
+        }
 
-    const int handle = db.OpenTable(QStringLiteral("select * from 总数据库模块 where 入库单号=? "),
-                                    {reduction.lot});
-    // A lot deleted since the list was filled has no row: its stock reads as 0.
-    const qint64 stock = handle ? db.readNumber(handle, QStringLiteral("产品库存")) : 0;
-    if (handle)
-        db.CloseTable(handle);
-    if (stock == 0) {
-        transaction.rollback();
-        tell(context, owner, failed);
-        return StockReductionOutcome::EmptyStock;
-    }
+        const int handle = db.OpenTable(
+            QStringLiteral("select * from 总数据库模块 where 入库单号=? "), {reduction.lot});
+        // A lot deleted since the list was filled has no row: its stock reads as 0. A stock
+        // below 1 that is not 0 (0.5) is no empty lot: no accepted quantity fits in it, and
+        // the comparison says so.
+        const double stock = handle ? db.readReal(handle, QStringLiteral("产品库存")) : 0.0;
+        if (handle)
+            db.CloseTable(handle);
+        if (isNoQuantity(stock)) {
+            transaction.rollback();
+            tell(context, owner, failed);
+            return StockReductionOutcome::EmptyStock;
+        }
 
-    if (!stockAllows(stock, reduction)) {
-        tell(context, owner, QStringLiteral("现有库存不足"));
-        transaction.rollback();
-        return StockReductionOutcome::NotEnough;
-    }
+        if (!stockAllows(stock, reduction)) {
+            tell(context, owner, QStringLiteral("现有库存不足"));
+            transaction.rollback();
+            return StockReductionOutcome::NotEnough;
+        }
 
-    const QString newStock = reducedStockText(stock, reduction);
-    const bool written =
-        db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
-                      {newStock, reduction.lot}) &&
-        db.ExecuteSql(reduction.insertSql, reduction.insertParams);
-    // A commit that fails has already been rolled back.
-    if (!written || !transaction.commit()) {
-        tell(context, owner, failed);
-        transaction.rollback();
-        return StockReductionOutcome::Refused;
+        const QString newStock = reducedStockText(stock, reduction);
+        const bool updated =
+            db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
+                          {newStock, reduction.lot});
+        const bool inserted = updated && db.ExecuteSql(reduction.insertSql, reduction.insertParams);
+        // The document number is already in the file: undo everything and run the whole
+        // movement again under the next number, as a server that aborts the transaction on a
+        // failed statement needs.
+        if (updated && !inserted && db.lastFailure() == StatementFailure::DuplicateKey &&
+            !reduction.numberPrefix.isEmpty() && !reduction.insertParams.isEmpty() &&
+            tries < kMaxDocumentNumberTries) {
+            transaction.rollback();
+            reduction.insertParams[0] = DocumentNumbers::of(context).make(reduction.numberPrefix);
+            continue;
+        }
+        // A commit that fails has already been rolled back.
+        if (!inserted || !transaction.commit()) {
+            tell(context, owner, failed);
+            transaction.rollback();
+            return StockReductionOutcome::Refused;
+        }
+        break;
     }
 
     fillProductList(db, list);

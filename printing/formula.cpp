@@ -1,13 +1,16 @@
 #include "printing/formula.h"
 
 #include "printing/reporttable.h"
-#include "storage/fieldvalue.h"
 
-#include <QStringList>
-
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <limits>
+#include <numbers>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
 namespace
 {
@@ -15,123 +18,42 @@ namespace
 // A divisor must be larger than this in magnitude.
 constexpr double kSmallestDivisor = 0.0000001;
 
-// Every intermediate value is carried as its "%.13g" text and read back.
-double throughText(double value)
-{
-    return leadingNumberOf(numberText(value));
-}
+// How deep signs, powers and parentheses may nest before a formula counts as unreadable; it
+// keeps the evaluator's own nesting, and so its use of the stack, small.
+constexpr int kDeepestNesting = 200;
 
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// One piece: a number, or a number raised to a number with one "^".
-bool evaluatePiece(const QString& piece, double* value)
+bool isLetter(QChar c)
 {
-    const qsizetype powers = piece.count(QLatin1Char('^'));
-    if (powers > 1)
-        return false;
-    if (powers == 1) {
-        const qsizetype at = piece.indexOf(QLatin1Char('^'));
-        *value = throughText(
-            std::pow(leadingNumberOf(piece.left(at)), leadingNumberOf(piece.mid(at + 1))));
-    } else {
-        // A piece read as a number is carried as text too: a divisor is tested and used as its
-        // "%.13g" value.
-        *value = throughText(leadingNumberOf(piece));
-    }
-    return true;
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
 }
 
-// A factor: its first piece times (1 / second piece / third piece ...).
-bool evaluateFactor(const QString& factor, double* value)
+// Scans an unsigned decimal number starting at `at`: digits with at most one point (at least
+// one digit in all), then an exponent when a digit follows its "e" (and the exponent's sign).
+// Returns how many characters it takes (0 when no number starts there) and puts their text into
+// `ascii`.
+qsizetype scanNumber(QStringView text, qsizetype at, std::string& ascii)
 {
-    const QStringList pieces = factor.split(QLatin1Char('/'));
-    double first = 0;
-    if (!evaluatePiece(pieces.first(), &first))
-        return false;
-    double quotient = 1;
-    for (qsizetype i = 1; i < pieces.size(); ++i) {
-        double divisor = 0;
-        if (!evaluatePiece(pieces.at(i), &divisor))
-            return false;
-        if (std::fabs(divisor) <= kSmallestDivisor)
-            return false;
-        quotient = throughText(quotient / divisor);
-    }
-    *value = throughText(first * quotient);
-    return true;
-}
-
-// A part: the product of its factors.
-bool evaluatePart(const QString& part, double* value)
-{
-    const QStringList factors = part.split(QLatin1Char('*'));
-    double product = 0;
-    for (qsizetype i = 0; i < factors.size(); ++i) {
-        double factor = 0;
-        if (!evaluateFactor(factors.at(i), &factor))
-            return false;
-        product = i == 0 ? factor : throughText(product * factor);
-    }
-    *value = product;
-    return true;
-}
-
-// A term: its first part minus each following part.
-bool evaluateTerm(const QString& term, double* value)
-{
-    const QStringList parts = term.split(QLatin1Char('-'));
-    double difference = 0;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        double part = 0;
-        if (!evaluatePart(parts.at(i), &part))
-            return false;
-        difference = i == 0 ? part : throughText(difference - part);
-    }
-    *value = difference;
-    return true;
-}
-
-// The sum of the terms of a text without parentheses; false on failure.
-bool evaluateFlat(const QString& text, double* value)
-{
-    double sum = 0;
-    const QStringList terms = text.split(QLatin1Char('+'));
-    for (const QString& term : terms) {
-        double termValue = 0;
-        if (!evaluateTerm(term, &termValue))
-            return false;
-        sum += termValue;
-    }
-    *value = sum;
-    return true;
-}
-
-} // namespace
-
-double leadingNumberOf(const QString& text)
-{
-    // Leading blanks, a sign, digits with at most one point, and an exponent when digits
-    // follow it; the rest of the text is ignored.
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    const qsizetype start = i;
-    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        ++i;
+    ascii.clear();
+    qsizetype i = at;
     qsizetype digits = 0;
-    while (i < text.size() && isDigit(text.at(i))) {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
-        ++i;
+    const auto takeDigits = [&] {
         while (i < text.size() && isDigit(text.at(i))) {
+            ascii.push_back(char(text.at(i).unicode()));
             ++i;
             ++digits;
         }
+    };
+    takeDigits();
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        ascii.push_back('.');
+        ++i;
+        takeDigits();
     }
     if (digits == 0)
         return 0;
@@ -141,46 +63,306 @@ double leadingNumberOf(const QString& text)
             (text.at(exponent) == QLatin1Char('+') || text.at(exponent) == QLatin1Char('-')))
             ++exponent;
         if (exponent < text.size() && isDigit(text.at(exponent))) {
-            while (exponent < text.size() && isDigit(text.at(exponent)))
-                ++exponent;
+            ascii.push_back('e');
+            for (qsizetype k = i + 1; k < exponent; ++k)
+                ascii.push_back(char(text.at(k).unicode()));
             i = exponent;
+            takeDigits();
         }
     }
-    const std::string number = text.mid(start, i - start).toStdString();
-    const double value = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(value) ? value : 0;
+    return i - at;
+}
+
+// The value of a number text that scanNumber gave: infinity when it is too large for a double,
+// 0 when it is too small.
+double decimalValue(const std::string& text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc())
+        return value;
+
+    // Out of range: the decimal place of the first significant digit, plus the exponent, tells
+    // which way.
+    const std::string_view number(text);
+    const std::size_t exponentAt = number.find('e');
+    const std::string_view mantissa = number.substr(0, exponentAt);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    long long magnitude = 0;
+    const std::size_t firstSignificant = mantissa.find_first_not_of("0.");
+    if (firstSignificant == std::string_view::npos)
+        return 0;
+    magnitude = firstSignificant < point ? (long long)(point - firstSignificant) - 1
+                                         : -(long long)(firstSignificant - point);
+    if (exponentAt != std::string_view::npos) {
+        std::string_view exponent = number.substr(exponentAt + 1);
+        const bool negative = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
+            exponent.remove_prefix(1);
+        long long shift = 0;
+        for (const char digit : exponent)
+            shift = std::min(shift * 10 + (digit - '0'), 1000000000LL);
+        magnitude += negative ? -shift : shift;
+    }
+    return magnitude < 0 ? 0.0 : std::numeric_limits<double>::infinity();
+}
+
+enum class Kind { Number, Plus, Minus, Times, Divide, Power, Open, Close };
+
+struct Token {
+    Kind kind;
+    double value = 0; // of a number, a constant or a reference
+};
+
+// A reference "[title]" starting at `at`: the characters it takes (0 when no "]" closes it) and
+// the leading number of the named column's cell, 0 when it names none of the columns.
+std::pair<qsizetype, double> scanReference(QStringView formula, qsizetype at,
+                                           const QList<FormulaColumn>& columns)
+{
+    const QStringView rest = formula.sliced(at + 1);
+    for (const FormulaColumn& column : columns) {
+        const qsizetype length = column.title.size();
+        if (rest.size() > length && rest.at(length) == QLatin1Char(']') &&
+            rest.startsWith(column.title, Qt::CaseInsensitive))
+            return {length + 2, leadingNumberOf(column.cell)};
+    }
+    const qsizetype close = rest.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return {0, 0};
+    return {close + 2, 0};
+}
+
+// The formula's tokens; nothing when it holds something a formula cannot.
+std::optional<std::vector<Token>> tokensOf(QStringView formula, const QList<FormulaColumn>& columns)
+{
+    std::vector<Token> tokens;
+    std::string ascii;
+    const auto endsOperand = [&tokens] {
+        return !tokens.empty() &&
+               (tokens.back().kind == Kind::Number || tokens.back().kind == Kind::Close);
+    };
+    qsizetype i = 0;
+    while (i < formula.size()) {
+        const QChar c = formula.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (isDigit(c) || c == QLatin1Char('.')) {
+            const qsizetype length = scanNumber(formula, i, ascii);
+            if (length == 0)
+                return std::nullopt;
+            tokens.push_back({Kind::Number, decimalValue(ascii)});
+            i += length;
+        } else if (c == QLatin1Char('[')) {
+            const auto [length, value] = scanReference(formula, i, columns);
+            if (length == 0)
+                return std::nullopt;
+            tokens.push_back({Kind::Number, value});
+            i += length;
+        } else if (isLetter(c)) {
+            qsizetype end = i;
+            while (end < formula.size() && (isLetter(formula.at(end)) || isDigit(formula.at(end)) ||
+                                            formula.at(end) == QLatin1Char('_')))
+                ++end;
+            const QStringView word = formula.sliced(i, end - i);
+            if (word.compare(QLatin1String("pi"), Qt::CaseInsensitive) == 0)
+                tokens.push_back({Kind::Number, std::numbers::pi});
+            else if (word.compare(QLatin1String("e"), Qt::CaseInsensitive) == 0)
+                tokens.push_back({Kind::Number, std::numbers::e});
+            else
+                return std::nullopt;
+            i = end;
+        } else {
+            Kind kind = Kind::Number;
+            switch (c.unicode()) {
+            case '+':
+                kind = Kind::Plus;
+                break;
+            case '-':
+                kind = Kind::Minus;
+                break;
+            case '*':
+                kind = Kind::Times;
+                break;
+            case '/':
+                kind = Kind::Divide;
+                break;
+            case '^':
+                kind = Kind::Power;
+                break;
+            case '(':
+                // 12(52+13) is 12 times the group.
+                if (endsOperand())
+                    tokens.push_back({Kind::Times});
+                kind = Kind::Open;
+                break;
+            case ')':
+                kind = Kind::Close;
+                break;
+            default:
+                return std::nullopt;
+            }
+            tokens.push_back({kind});
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+// Recursive descent over the tokens:
+//   sum     = product { ("+" | "-") product }
+//   product = signed { ("*" | "/") signed }
+//   signed  = ("+" | "-") signed | power
+//   power   = primary [ "^" signed ]
+//   primary = number | "(" sum ")"
+class Evaluator
+{
+public:
+    explicit Evaluator(const std::vector<Token>& tokens) : mTokens(tokens) {}
+
+    std::optional<double> value()
+    {
+        const double result = sum();
+        if (mFailed || mNext != mTokens.size())
+            return std::nullopt;
+        return result;
+    }
+
+private:
+    bool accept(Kind kind)
+    {
+        if (mNext < mTokens.size() && mTokens[mNext].kind == kind) {
+            ++mNext;
+            return true;
+        }
+        return false;
+    }
+
+    double fail()
+    {
+        mFailed = true;
+        return 0;
+    }
+
+    double finite(double value) { return std::isfinite(value) ? value : fail(); }
+
+    double sum()
+    {
+        double result = product();
+        while (!mFailed) {
+            if (accept(Kind::Plus)) {
+                const double term = product();
+                result = finite(result + term);
+            } else if (accept(Kind::Minus)) {
+                const double term = product();
+                result = finite(result - term);
+            } else {
+                break;
+            }
+        }
+        return result;
+    }
+
+    double product()
+    {
+        double result = signedValue();
+        while (!mFailed) {
+            if (accept(Kind::Times)) {
+                const double factor = signedValue();
+                result = finite(result * factor);
+            } else if (accept(Kind::Divide)) {
+                const double divisor = signedValue();
+                if (mFailed || std::fabs(divisor) <= kSmallestDivisor)
+                    return fail();
+                result = finite(result / divisor);
+            } else {
+                break;
+            }
+        }
+        return result;
+    }
+
+    double signedValue()
+    {
+        if (mDepth >= kDeepestNesting)
+            return fail();
+        ++mDepth;
+        double result = 0;
+        if (accept(Kind::Minus))
+            result = -signedValue();
+        else if (accept(Kind::Plus))
+            result = signedValue();
+        else
+            result = power();
+        --mDepth;
+        return result;
+    }
+
+    double power()
+    {
+        const double base = primary();
+        if (mFailed || !accept(Kind::Power))
+            return base;
+        const double exponent = signedValue();
+        if (mFailed)
+            return 0;
+        return finite(std::pow(base, exponent));
+    }
+
+    double primary()
+    {
+        if (mNext < mTokens.size() && mTokens[mNext].kind == Kind::Number)
+            return finite(mTokens[mNext++].value);
+        if (!accept(Kind::Open))
+            return fail();
+        const double inner = sum();
+        if (mFailed || !accept(Kind::Close))
+            return fail();
+        return inner;
+    }
+
+    const std::vector<Token>& mTokens;
+    std::size_t mNext = 0;
+    int mDepth = 0;
+    bool mFailed = false;
+};
+
+} // namespace
+
+double leadingNumberOf(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    std::string ascii;
+    if (scanNumber(text, i, ascii) == 0)
+        return 0;
+    const double value = decimalValue(ascii);
+    if (!std::isfinite(value))
+        return 0;
+    return negative ? -value : value;
+}
+
+std::optional<double> evaluateFormulaOver(QStringView formula, const QList<FormulaColumn>& columns)
+{
+    const std::optional<std::vector<Token>> tokens = tokensOf(formula, columns);
+    if (!tokens)
+        return std::nullopt;
+    return Evaluator(*tokens).value();
 }
 
 double evaluateFormula(const QString& formula, const ReportTable& table, int lastSelectedColumn,
                        int dataRow)
 {
-    QString text = formula;
-    const int row = dataRow + 4;
-
-    for (int c = 1; c <= lastSelectedColumn && c <= table.columnCount(); ++c) {
-        const QString reference = QLatin1Char('[') + table.text(4, c) + QLatin1Char(']');
-        text.replace(reference, table.text(row, c), Qt::CaseInsensitive);
-    }
-
-    // The constants' digits hold neither "pi" nor "e": replacing every occurrence at once
-    // makes no new ones.
-    text.replace(QStringLiteral("pi"), QStringLiteral("3.1415926535"), Qt::CaseInsensitive);
-    text.replace(QStringLiteral("e"), QStringLiteral("2.718282"), Qt::CaseInsensitive);
-
-    // Innermost groups first: the last "(" and the first ")" after it.
-    while (text.contains(QLatin1Char('(')) && text.contains(QLatin1Char(')'))) {
-        const qsizetype open = text.lastIndexOf(QLatin1Char('('));
-        const qsizetype close = text.indexOf(QLatin1Char(')'), open + 1);
-        if (close < 0)
-            return 0;
-        double group = 0;
-        if (!evaluateFlat(text.mid(open + 1, close - open - 1), &group))
-            return 0;
-        text.replace(open, close - open + 1, numberText(group));
-    }
-
-    double value = 0;
-    if (!evaluateFlat(text, &value))
-        return 0;
-    return value;
+    QList<FormulaColumn> columns;
+    const int last = std::min(lastSelectedColumn, table.columnCount());
+    columns.reserve(std::max(last, 0));
+    for (int c = 1; c <= last; ++c)
+        columns.append({table.text(4, c), table.text(dataRow + 4, c)});
+    // A zero result shows as "0", never "-0".
+    return evaluateFormulaOver(formula, columns).value_or(0) + 0.0;
 }

@@ -4,6 +4,7 @@
 #include "printing/pagejumpdialog.h"
 #include "printing/previewview.h"
 #include "printing/printrun.h"
+#include "printing/printsettings.h"
 #include "printing/printsettingsdialog.h"
 #include "ui/geometry.h"
 
@@ -66,6 +67,10 @@ PreviewWindow::PreviewWindow(AppContext& context, std::unique_ptr<ReportTable> r
 {
     if (!mReport)
         mReport = std::make_unique<ReportTable>(ReportTable::fromTemplate());
+    // A new report prints on the printer chosen last time; the print settings dialog selects it
+    // when it is still installed and otherwise falls back to the default printer.
+    if (mReport->printSettings().printerName.isEmpty())
+        mReport->printSettings().printerName = lastChosenPrinter(mContext.settings());
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("打印预览"));
     QPalette colours = palette();
@@ -184,6 +189,7 @@ bool PreviewWindow::editSettings()
     if (mRunner(dialog) != QDialog::Accepted)
         return false;
     mReport->printSettings() = dialog.settings();
+    rememberChosenPrinter(mContext.settings(), mReport->printSettings().printerName);
     return true;
 }
 

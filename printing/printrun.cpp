@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "printing/reportlayout.h"
 #include "printing/reportpainter.h"
+#include "storage/replacementfile.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -88,15 +89,14 @@ void PrintRun::tell(const QString& text, MessageIcon icon)
 namespace
 {
 
-// The printer device for the settings: a PDF writer for a file, else the chosen printer;
-// nothing when that printer is not there.
+// The printer device for the settings: a PDF writer for a file (its output file is set when the
+// job starts), else the chosen printer; nothing when that printer is not there.
 std::unique_ptr<QPrinter> printerFor(const ReportPrintSettings& settings)
 {
     std::unique_ptr<QPrinter> printer;
     if (settings.printToFile) {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(settings.fileName);
         return printer;
     }
     if (settings.printerName.isEmpty())
@@ -139,6 +139,18 @@ bool PrintRun::run()
         QPageSize(QSizeF(portrait) / 10.0, QPageSize::Millimeter),
         settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
 
+    // A file is printed into a new file beside the chosen one, which takes the chosen name only
+    // when every page has been printed: an aborted or failed run leaves no partial file that
+    // looks complete, and a file it was to replace stays as it was.
+    std::unique_ptr<ReplacementFile> output;
+    if (settings.printToFile) {
+        output = std::make_unique<ReplacementFile>(settings.fileName);
+        if (!output->isValid()) {
+            tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
+            return false;
+        }
+        printer->setOutputFileName(output->path());
+    }
     QPainter painter;
     if (!painter.begin(printer.get())) {
         tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
@@ -179,13 +191,15 @@ bool PrintRun::run()
     }
     if (mAborted)
         printer->abort();
-    painter.end();
+    const bool ended = painter.end();
     // Hidden, not closed: closing the box is the operator's way to abort.
     progress.hide();
 
-    if (pageFailed) {
+    if (mAborted)
+        return false;
+    if (pageFailed || !ended || (output && !output->commit())) {
         tell(QStringLiteral("打印页失败"), MessageIcon::Error);
         return false;
     }
-    return !mAborted;
+    return true;
 }

@@ -50,6 +50,9 @@ const std::array<QString, 3> kRowColourNames = {QStringLiteral("行标"), QStrin
 const std::array<QString, 3> kColumnColourNames = {QStringLiteral("列标"), QStringLiteral("奇列"),
                                                    QStringLiteral("偶列")};
 
+// The value of the printer chosen last time, in the print settings' group.
+const QString kLastPrinterName = QStringLiteral("/上次打印机");
+
 int truncatedNumber(const QString& text)
 {
     const double value = std::trunc(leadingNumberOf(text));
@@ -59,6 +62,17 @@ int truncatedNumber(const QString& text)
 }
 
 } // namespace
+
+QString lastChosenPrinter(QSettings& settings)
+{
+    return settings.value(kPrintSettingsGroup + kLastPrinterName).toString();
+}
+
+void rememberChosenPrinter(QSettings& settings, const QString& printerName)
+{
+    if (!printerName.isEmpty())
+        settings.setValue(kPrintSettingsGroup + kLastPrinterName, printerName);
+}
 
 std::optional<SavedPrintSettings> readSavedPrintSettings(QSettings& settings)
 {
@@ -216,11 +230,11 @@ std::array<int, 4> colourSchemeOf(const SavedPrintSettings& saved)
     return scheme;
 }
 
-QStringList titleFontDescription(const QFont& font)
+QStringList titleFontDescription(const QFont& font, RgbValue colour)
 {
     int points = font.pointSize();
     if (points <= 0)
         points = qRound(QFontInfo(font).pointSizeF());
-    return {font.family(), QStringLiteral("0"),
+    return {font.family(), QString::number(colour),
             font.bold() ? QStringLiteral("1") : QStringLiteral("0"), QString::number(points)};
 }

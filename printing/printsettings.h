@@ -46,6 +46,12 @@ void writeSavedPrintSettings(QSettings& settings, const SavedPrintSettings& save
 // Writes only "ID" = 0: the other values stay but are no longer read.
 void forgetSavedPrintSettings(QSettings& settings);
 
+// The printer chosen last time in the print settings dialog of a preview, kept in the
+// operator's settings beside the print layout whether or not the layout is saved; empty before
+// the first choice. Remembering an empty name keeps the earlier one.
+QString lastChosenPrinter(QSettings& settings);
+void rememberChosenPrinter(QSettings& settings, const QString& printerName);
+
 // The totals choice of the settings window.
 enum class TotalsChoice { None, Totals, Statistics };
 
@@ -83,5 +89,6 @@ int bodyFontSizeOf(const QString& text, const QFont& listFont);
 // The background colour scheme (mode, colour 1, colour 2, colour 3) of the colour options.
 std::array<int, 4> colourSchemeOf(const SavedPrintSettings& saved);
 
-// The title font description of a font chosen in the font dialog (text colour black).
-QStringList titleFontDescription(const QFont& font);
+// The title font description of a font chosen in the font dialog and the title colour chosen
+// after it: face, colour as the decimal RgbValue, bold "1"/"0", size in points.
+QStringList titleFontDescription(const QFont& font, RgbValue colour);

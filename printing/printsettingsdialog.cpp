@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -320,14 +319,12 @@ void PrintSettingsDialog::applyEnabling()
 
 void PrintSettingsDialog::chooseFile()
 {
-    std::optional<QString> path = mContext.dialogs().chooseSaveFile(
+    // The dialog adds the default extension itself, before it asks about overwriting.
+    const std::optional<QString> path = mContext.dialogs().chooseSaveFile(
         this, QStringLiteral("请选择欲打印到文件名:"), QStringLiteral("out.prn"),
-        QStringLiteral("打印输出文件 (*.prn);;所有文件 (*.*)"));
+        QStringLiteral("打印输出文件 (*.prn);;所有文件 (*.*)"), QStringLiteral("prn"));
     if (!path || path->isEmpty())
         return;
-    // The default extension.
-    if (QFileInfo(*path).suffix().isEmpty())
-        path->append(QStringLiteral(".prn"));
     mFileName->setText(*path);
     mFileName->selectAll();
     mFileName->setFocus();

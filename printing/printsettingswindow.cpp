@@ -5,6 +5,7 @@
 #include "printing/formulawindow.h"
 #include "printing/printsession.h"
 #include "printing/reportbuilder.h"
+#include "printing/reportpainter.h"
 #include "printing/settingscontrols.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
@@ -331,7 +332,7 @@ PrintChoices PrintSettingsWindow::choices() const
         saved.columnColours[i] = mColumnColours[i]->colour();
     }
 
-    choices.titleFont = titleFontDescription(mTitleFont);
+    choices.titleFont = titleFontDescription(mTitleFont, mTitleColour);
     choices.dateLine = mDateLine->text();
     for (int row = 0; row < mColumns->count(); ++row) {
         if (isChecked(mColumns->item(row)))
@@ -469,8 +470,15 @@ void PrintSettingsWindow::columnChosen(int row)
 
 void PrintSettingsWindow::chooseTitleFont()
 {
-    if (const std::optional<QFont> font = mContext.dialogs().chooseFont(this, mTitleFont))
-        mTitleFont = *font;
+    const std::optional<QFont> font = mContext.dialogs().chooseFont(this, mTitleFont);
+    if (!font)
+        return;
+    mTitleFont = *font;
+    // The font dialog has no colour of its own: the title's colour is chosen right after it.
+    const std::optional<QColor> colour =
+        mContext.dialogs().chooseColor(this, reportColour(mTitleColour));
+    if (colour)
+        mTitleColour = rgbValue(colour->red(), colour->green(), colour->blue());
 }
 
 void PrintSettingsWindow::addCustomColumn()

@@ -71,6 +71,7 @@ private:
     AppContext& mContext;
     DialogRunner mRunDialog;
     QFont mTitleFont;
+    RgbValue mTitleColour = 0; // black until the operator chooses a colour
 
     QLineEdit* mTitle = nullptr;
     QLineEdit* mDateLine = nullptr;

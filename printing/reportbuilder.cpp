@@ -4,7 +4,10 @@
 #include "storage/fieldvalue.h"
 #include "ui/reportlist.h"
 
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 namespace
 {
@@ -17,6 +20,9 @@ constexpr int kRemarksFontSize = 30;
 constexpr int kRemarksLastRowHeight = 150;
 constexpr int kFixedRows = 4;
 constexpr double kLargestTitleFontSize = 10000;
+// Significant digits of a statistics total: every digit of a total of decimal amounts, without
+// the last bits of binary rounding (0.1 + 0.2 shows 0.3).
+constexpr int kTotalDigits = 15;
 
 int alignmentCode(Qt::Alignment alignment)
 {
@@ -48,6 +54,46 @@ void applyTitleFont(ReportTable& table, const QStringList& font)
 }
 
 } // namespace
+
+QString statisticsTotalText(double total)
+{
+    if (!std::isfinite(total) || total == 0)
+        return QStringLiteral("0");
+    // The total rounded to 15 significant digits: "-d.dddddddddddddde±x".
+    char scientific[64];
+    const std::to_chars_result written =
+        std::to_chars(scientific, scientific + sizeof scientific, total,
+                      std::chars_format::scientific, kTotalDigits - 1);
+    const std::string_view text(scientific, std::size_t(written.ptr - scientific));
+    const std::size_t exponentAt = text.find('e');
+    int exponent = 0;
+    std::from_chars(text.data() + exponentAt + (text[exponentAt + 1] == '+' ? 2 : 1),
+                    text.data() + text.size(), exponent);
+
+    std::string digits;
+    for (const char c : text.substr(0, exponentAt)) {
+        if (c >= '0' && c <= '9')
+            digits.push_back(c);
+    }
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    // Written out in full: whole digits, then the decimals that are not zero.
+    std::string fixed = total < 0 ? "-" : "";
+    if (exponent < 0) {
+        fixed += "0.";
+        fixed.append(std::size_t(-exponent - 1), '0');
+        fixed += digits;
+    } else if (digits.size() <= std::size_t(exponent) + 1) {
+        fixed += digits;
+        fixed.append(std::size_t(exponent) + 1 - digits.size(), '0');
+    } else {
+        fixed += digits.substr(0, std::size_t(exponent) + 1);
+        fixed += '.';
+        fixed += digits.substr(std::size_t(exponent) + 1);
+    }
+    return QString::fromLatin1(fixed.data(), qsizetype(fixed.size()));
+}
 
 std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
 {
@@ -149,11 +195,10 @@ std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
             for (int c = 1; c <= columns() - 1; ++c) {
                 if (table.text(4, c) != name)
                     continue;
-                // The running sum stays a whole number: truncated after every addition.
                 double sum = 0;
                 for (int r = 5; r <= C + 4; ++r)
-                    sum = std::trunc(sum + leadingNumberOf(table.text(r, c))) + 0.0;
-                table.setText(summaryRow, c, QString::number(sum, 'f', 0));
+                    sum += leadingNumberOf(table.text(r, c));
+                table.setText(summaryRow, c, statisticsTotalText(sum));
             }
         }
         table.setBold(summaryRow, 1, 1, columns(), true);

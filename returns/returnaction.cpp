@@ -8,6 +8,8 @@
 #include "ui/dialogservice.h"
 #include "ui/reportlist.h"
 
+#include <cmath>
+
 namespace
 {
 
@@ -85,11 +87,11 @@ QString containing(const QString& text)
     return QLatin1Char('%') + text + QLatin1Char('%');
 }
 
-// A lot as the return finds it: whether its master row exists, and its stock cut to a whole
-// number (0 when the row is missing).
+// A lot as the return finds it: whether its master row exists, and its stock with its fraction
+// (0 when the row is missing).
 struct LotStock {
     bool exists = false;
-    qint64 stock = 0;
+    double stock = 0;
 };
 
 LotStock readLot(Database& db, const QString& lot)
@@ -102,24 +104,144 @@ LotStock readLot(Database& db, const QString& lot)
         return result;
     if (!db.IsEOF(handle)) {
         result.exists = true;
-        result.stock = db.readNumber(handle, QStringLiteral("产品库存"));
+        result.stock = db.readReal(handle, QStringLiteral("产品库存"));
     }
     db.CloseTable(handle);
     return result;
 }
 
-// One numeric field of the document being returned, or fallback when the document is missing.
-qint64 readSourceNumber(Database& db, const ReturnKind& kind, const QString& document,
-                        const QString& column, qint64 fallback)
+// One numeric field of the document being returned, with its fraction, or fallback when the
+// document is missing.
+double readSourceNumber(Database& db, const ReturnKind& kind, const QString& document,
+                        const QString& column, double fallback)
 {
-    qint64 value = fallback;
+    double value = fallback;
     const int handle = db.OpenTable(kind.sourceSelect, {document});
     if (handle == 0)
         return value;
     if (!db.IsEOF(handle))
-        value = db.readNumber(handle, column);
+        value = db.readReal(handle, column);
     db.CloseTable(handle);
     return value;
+}
+
+// How one run of the return's transaction ended.
+enum class ReturnRun {
+    Committed,
+    Refused,     // a message was shown and everything rolled back
+    ReturnTaken, // the file already holds the return number; rolled back
+    ProblemTaken // the file already holds the problem number; rolled back
+};
+
+// One run of the return's transaction with the numbers in outcome: puts the goods back into
+// stock or books them as problem goods, raises the running total and writes the return
+// document. Every refusal is shown over owner.
+ReturnRun runReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
+                    const ReturnEntry& entry, const ReturnOutcome& numbers)
+{
+    Database& db = context.database();
+    auto tell = [&](const QString& text) {
+        context.dialogs().message(owner, text, kTitle);
+    };
+    const ReturnSelection& kept = entry.selection;
+    const QString choice = choiceText(*entry.choice);
+    const bool backIntoStock = *entry.choice == ReturnChoice::DoesNotAffect;
+
+    // The stock is read, checked and written in one transaction that holds the write lock
+    // from the start.
+    Transaction transaction(db, TransactionMode::Immediate);
+    if (!transaction.isActive()) {
+        tell(kFailed);
+        return ReturnRun::Refused;
+    }
+
+    // A lot that is no longer in the master stock comes back as a new row with stock 0;
+    // a lot that exists, sold out or not, keeps its row.
+    const LotStock lot = readLot(db, kept.lot);
+    if (backIntoStock && !lot.exists) {
+        const int inserted =
+            db.ExecuteSql(kLotInsert, {kept.lot, kept.productId, kept.productName,
+                                       QStringLiteral("0"), kept.unit, QStringLiteral("退货产品")});
+        if (!inserted) {
+            transaction.rollback();
+            tell(QStringLiteral("产品入库失败"));
+            return ReturnRun::Refused;
+        }
+    }
+
+    // The document being returned: its quantity and what came back of it so far, fractions
+    // included (1.5 returned of 3 leaves 1.5, not 2).
+    const double quantityOut =
+        readSourceNumber(db, kind, kept.document, kind.sourceQuantityColumn, 0);
+    if (isNoQuantity(quantityOut)) {
+        transaction.rollback();
+        tell(kFailed);
+        return ReturnRun::Refused;
+    }
+    const double returnedSoFar =
+        readSourceNumber(db, kind, kept.document, kind.returnedColumn, kind.unreadReturned);
+    if (kind.refuseUnreadReturned && std::trunc(returnedSoFar) == -1) {
+        transaction.rollback();
+        tell(kFailed);
+        return ReturnRun::Refused;
+    }
+
+    // No more may come back than went out.
+    const double quantity = leadingNumber(entry.quantityText);
+    const double remaining = quantityOut - returnedSoFar;
+    if (quantity - remaining > kQuantityTolerance) {
+        tell(kind.tooManyMessage);
+        transaction.rollback();
+        return ReturnRun::Refused;
+    }
+
+    // Back into stock, or booked as problem goods.
+    const QString today = todayText(context);
+    const QString user = context.sessionUser();
+    int written = 0;
+    if (backIntoStock) {
+        written =
+            db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
+                          {quantityText(lot.stock + quantity), kept.lot});
+    } else {
+        written =
+            db.ExecuteSql(kind.problemInsert,
+                          {numbers.problemNumber, kept.lot, kept.document, numbers.returnNumber,
+                           kept.productId, kept.productName, entry.quantityText, kept.unit,
+                           kind.problemReason, today, user, entry.remark});
+        if (!written && db.lastFailure() == StatementFailure::DuplicateKey) {
+            transaction.rollback();
+            return ReturnRun::ProblemTaken;
+        }
+    }
+    // The document's running total of returned goods.
+    if (written) {
+        written = db.ExecuteSql(kind.returnedUpdate,
+                                {quantityText(quantity + returnedSoFar), kept.document});
+    }
+    // The return document.
+    if (written) {
+        written = db.ExecuteSql(kind.documentInsert,
+                                {numbers.returnNumber, kept.document, kept.lot, kept.productId,
+                                 kept.productName, entry.quantityText, kept.unit, entry.detailText,
+                                 choice, today, user, entry.remark});
+        if (!written && db.lastFailure() == StatementFailure::DuplicateKey) {
+            transaction.rollback();
+            return ReturnRun::ReturnTaken;
+        }
+    }
+    if (!written) {
+        tell(kFailed);
+        transaction.rollback();
+        return ReturnRun::Refused;
+    }
+
+    // A commit that fails has rolled everything back.
+    if (!transaction.commit()) {
+        tell(kFailed);
+        return ReturnRun::Refused;
+    }
+    return ReturnRun::Committed;
 }
 
 } // namespace
@@ -161,7 +283,6 @@ QString choiceText(ReturnChoice choice)
 ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
                             const ReturnEntry& entry, const std::function<void()>& refill)
 {
-    Database& db = context.database();
     auto tell = [&](const QString& text) {
         context.dialogs().message(owner, text, kTitle);
     };
@@ -185,95 +306,27 @@ ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKin
         tell(kind.badQuantityMessage);
         return outcome;
     }
-    const ReturnSelection& kept = entry.selection;
-    const QString choice = choiceText(*entry.choice);
-    const bool backIntoStock = *entry.choice == ReturnChoice::DoesNotAffect;
 
-    // The stock is read, checked and written in one transaction that holds the write lock
-    // from the start.
-    Transaction transaction(db, TransactionMode::Immediate);
-    if (!transaction.isActive()) {
-        tell(kFailed);
-        return outcome;
-    }
-
-    // A lot that is no longer in the master stock comes back as a new row with stock 0;
-    // a lot that exists, sold out or not, keeps its row.
-    const LotStock lot = readLot(db, kept.lot);
-    if (backIntoStock && !lot.exists) {
-        const int inserted =
-            db.ExecuteSql(kLotInsert, {kept.lot, kept.productId, kept.productName,
-                                       QStringLiteral("0"), kept.unit, QStringLiteral("退货产品")});
-        if (!inserted) {
-            transaction.rollback();
-            tell(QStringLiteral("产品入库失败"));
+    // The stock is read, checked and written in one transaction. When a number turns out to be
+    // in the file already, the whole transaction is undone and run again under the next number
+    // of that kind, so that a server that aborts a transaction on a failed statement works the
+    // same way.
+    for (int tries = 1;; ++tries) {
+        const ReturnRun run = runReturn(context, owner, kind, entry, outcome);
+        if (run == ReturnRun::Refused)
+            return outcome;
+        if (run == ReturnRun::Committed)
+            break;
+        if (tries >= kMaxDocumentNumberTries) {
+            tell(kFailed);
             return outcome;
         }
+        if (run == ReturnRun::ReturnTaken)
+            outcome.returnNumber = numbers.make(kind.returnPrefix);
+        else
+            outcome.problemNumber = numbers.make(QStringLiteral("wt"));
     }
 
-    // The document being returned: its quantity and what came back of it so far.
-    const qint64 quantityOut =
-        readSourceNumber(db, kind, kept.document, kind.sourceQuantityColumn, 0);
-    if (quantityOut == 0) {
-        transaction.rollback();
-        tell(kFailed);
-        return outcome;
-    }
-    const qint64 returnedSoFar =
-        readSourceNumber(db, kind, kept.document, kind.returnedColumn, kind.unreadReturned);
-    if (kind.refuseUnreadReturned && returnedSoFar == -1) {
-        transaction.rollback();
-        tell(kFailed);
-        return outcome;
-    }
-
-    // No more may come back than went out.
-    const double quantity = leadingNumber(entry.quantityText);
-    const double remaining = double(quantityOut) - double(returnedSoFar);
-    if (quantity - remaining > kQuantityTolerance) {
-        tell(kind.tooManyMessage);
-        transaction.rollback();
-        return outcome;
-    }
-
-    // Back into stock, or booked as problem goods.
-    const QString today = todayText(context);
-    const QString user = context.sessionUser();
-    int written = 0;
-    if (backIntoStock) {
-        written =
-            db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
-                          {numberText(double(lot.stock) + quantity), kept.lot});
-    } else {
-        written =
-            db.ExecuteSql(kind.problemInsert,
-                          {outcome.problemNumber, kept.lot, kept.document, outcome.returnNumber,
-                           kept.productId, kept.productName, entry.quantityText, kept.unit,
-                           kind.problemReason, today, user, entry.remark});
-    }
-    // The document's running total of returned goods.
-    if (written) {
-        written = db.ExecuteSql(kind.returnedUpdate,
-                                {numberText(quantity + double(returnedSoFar)), kept.document});
-    }
-    // The return document.
-    if (written) {
-        written = db.ExecuteSql(kind.documentInsert,
-                                {outcome.returnNumber, kept.document, kept.lot, kept.productId,
-                                 kept.productName, entry.quantityText, kept.unit, entry.detailText,
-                                 choice, today, user, entry.remark});
-    }
-    if (!written) {
-        tell(kFailed);
-        transaction.rollback();
-        return outcome;
-    }
-
-    // A commit that fails has rolled everything back.
-    if (!transaction.commit()) {
-        tell(kFailed);
-        return outcome;
-    }
     outcome.committed = true;
     if (refill)
         refill();

@@ -24,7 +24,7 @@ struct ReturnKind {
     QString returnedColumn;       // quantity returned so far
     QString returnedUpdate;       // sets the quantity returned so far of one document
     // The quantity returned so far before it is read; a sale refuses a value that stays -1.
-    qint64 unreadReturned = 0;
+    double unreadReturned = 0;
     bool refuseUnreadReturned = false;
 
     QString problemInsert;

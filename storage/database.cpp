@@ -292,6 +292,17 @@ bool Database::inTransaction() const
     return mInTransaction;
 }
 
+bool Database::backupTo(const QString& path, int waitMs)
+{
+    if (!mBackend || mInTransaction)
+        return false;
+    if (!mBackend->backupTo(path, waitMs)) {
+        mLastError = mBackend->lastError();
+        return false;
+    }
+    return true;
+}
+
 Transaction::Transaction(Database& db, TransactionMode mode) : mDb(db)
 {
     mActive = mDb.BeginTrans(mode);

@@ -28,6 +28,8 @@ class Database
 {
 public:
     static constexpr int kMaxRecordSets = 30;
+    // Milliseconds a backup waits for another connection's write to end before it gives up.
+    static constexpr int kBackupWaitMs = 2000;
 
     Database();
     ~Database();
@@ -84,6 +86,13 @@ public:
     qint64 readNumber(int handle, const QString& column) const;
     double readReal(int handle, const QString& column) const;
     QString readDisplay(int handle, const QString& column) const;
+
+    // Writes a whole, consistent copy of the open file to path: copied by the database itself
+    // under a read lock (waiting at most waitMs while another connection writes), into a new file
+    // beside path that is checked (integrity and tables) and flushed to disk before it replaces
+    // path in one step. False, with path as it was, when any step fails, within a transaction
+    // (its changes are not the database's yet), and on a server (backed up with pg_dump).
+    bool backupTo(const QString& path, int waitMs = kBackupWaitMs);
 
     // The statement text as the embedded file receives it: square brackets outside literals
     // become identifier quotes, and "delete * from" becomes "delete from".

@@ -37,6 +37,9 @@ public:
     // How long a statement or a transaction's start waits for another writer before it fails.
     virtual void setBusyTimeout(int milliseconds) = 0;
 
+    // Writes a whole, checked copy of the database to path (see Database::backupTo).
+    virtual bool backupTo(const QString& path, int waitMs) = 0;
+
     virtual bool isServer() const = 0;
 
     const QString& lastError() const { return mLastError; }

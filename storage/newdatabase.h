@@ -12,8 +12,9 @@ QString schemaText();
 QString serverSchemaText();
 
 // Creates a new datalx.mdb at path from the schema, with the account admin (password admin) and
-// the default unit list. Fails when the file already exists. Returns an empty text on success,
-// otherwise what went wrong.
+// the default unit list. Fails when the file already exists, also when another program makes it
+// meanwhile; the file appears whole or not at all. Returns an empty text on success, otherwise
+// what went wrong.
 QString createDatabaseFile(const QString& path);
 
 // What setting up a server database did.

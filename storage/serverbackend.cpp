@@ -262,6 +262,13 @@ public:
         command("SET lock_timeout = " + QByteArray::number(milliseconds > 0 ? milliseconds : 1));
     }
 
+    // A server's data is copied with its own tools (pg_dump), not by a workstation.
+    bool backupTo(const QString&, int) override
+    {
+        mLastError = QStringLiteral("a server database is backed up with pg_dump");
+        return false;
+    }
+
     bool isServer() const override { return true; }
 
 private:

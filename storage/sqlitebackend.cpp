@@ -1,6 +1,8 @@
 #include "storage/sqlitebackend.h"
 
+#include "storage/databasefile.h"
 #include "storage/recordset.h"
+#include "storage/replacementfile.h"
 #include "storage/statementtext.h"
 
 #include <QFileInfo>
@@ -174,7 +176,57 @@ public:
     }
     bool commit() override { return run("COMMIT"); }
     void rollback() override { run("ROLLBACK"); }
-    void setBusyTimeout(int milliseconds) override { sqlite3_busy_timeout(mDb, milliseconds); }
+    void setBusyTimeout(int milliseconds) override
+    {
+        mBusyTimeoutMs = milliseconds;
+        sqlite3_busy_timeout(mDb, milliseconds);
+    }
+
+    bool backupTo(const QString& path, int waitMs) override
+    {
+        ReplacementFile copy(path);
+        if (!copy.isValid()) {
+            mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
+            return false;
+        }
+        sqlite3* target = nullptr;
+        int rc = sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE,
+                                 nullptr);
+        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            // The whole database in one step, under one read lock: a writer's half-done changes
+            // are never copied, and a writer that holds the file longer than the wait makes the
+            // backup fail.
+            sqlite3_busy_timeout(mDb, waitMs);
+            sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
+            if (backup) {
+                const int step = sqlite3_backup_step(backup, -1);
+                rc = sqlite3_backup_finish(backup);
+                if (step != SQLITE_DONE)
+                    rc = step;
+            } else {
+                rc = sqlite3_errcode(target);
+            }
+            sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+        }
+        if (rc != SQLITE_OK)
+            mLastError = QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(target);
+        if (rc != SQLITE_OK)
+            return false;
+        QString problem;
+        if (!isWarehouseDatabase(copy.path(), &problem)) {
+            mLastError = problem;
+            return false;
+        }
+        if (!copy.commit()) {
+            mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
+            return false;
+        }
+        return true;
+    }
     bool isServer() const override { return false; }
 
 private:
@@ -223,6 +275,7 @@ private:
     }
 
     sqlite3* mDb;
+    int mBusyTimeoutMs = kDefaultBusyTimeoutMs;
 };
 
 } // namespace

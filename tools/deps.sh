@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the application and the tests need, when missing.
+# Installs the Debian packages the build, the application, the tests and the Debian package
+# (dpkg-dev and file for cpack's dependency search) need, when missing.
 # Sourced by run.sh and test.sh.
 tarnel_packages=(
     cmake g++ make pkg-config
@@ -8,7 +9,9 @@ tarnel_packages=(
     postgresql libpq-dev
     fonts-wqy-microhei
     xvfb xauth
+    poppler-utils
     locales
+    desktop-file-utils dpkg-dev file
 )
 
 tarnel_install_missing() {

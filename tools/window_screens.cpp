@@ -1,5 +1,7 @@
 // Saves a picture of every working window over a temporary database with a few stock lots,
-// sales, loans, problem records and accounts, for checking the layouts by eye:
+// sales, loans, problem records and accounts, for checking the layouts by eye, and prints two
+// sample reports to PDF files (report.pdf, and report_statistics.pdf with a computed column and
+// the statistics row):
 //   xvfb-run -a build-tests/bin/tarnel-window-screens /tmp/screens [default] [LINE_STYLE]
 // (a second argument "default" keeps the platform's font instead of the application's; a third
 // chooses the grid line style, 1 to 4, of the sample report).
@@ -180,6 +182,45 @@ bool saveReportScreens(TestEnvironment& env, const QDir& out, int lineStyle)
     return ok && printed;
 }
 
+// A short stock report with a computed column, twice the stock negated, and the statistics row
+// over the stock and the computed column, its title in red, printed to a PDF file.
+bool printStatisticsReport(TestEnvironment& env, const QDir& out)
+{
+    ReportList list;
+    list.setColumns({{QStringLiteral("产品名称"), 140, Qt::AlignLeft},
+                     {QStringLiteral("产品库存"), 70, Qt::AlignRight},
+                     {QStringLiteral("产品单位"), 60, Qt::AlignHCenter}});
+    list.appendRows(
+        {{QStringLiteral("不锈钢螺丝 M4×20"), QStringLiteral("120"), QStringLiteral("盒")},
+         {QStringLiteral("六角螺母 M4"), QStringLiteral("7.5"), QStringLiteral("千克")},
+         {QStringLiteral("铜垫片"), QStringLiteral("0.1"), QStringLiteral("千克")},
+         {QStringLiteral("弹簧垫圈"), QStringLiteral("0.2"), QStringLiteral("千克")},
+         {QStringLiteral("活动扳手 250mm"), QStringLiteral("3"), QStringLiteral("把")}});
+
+    PrintRequest request;
+    request.source = &list;
+    request.title = QStringLiteral("库存统计报表");
+    request.titleFont = {QStringLiteral("宋体"), QString::number(rgbValue(200, 0, 0)),
+                         QStringLiteral("1"), QStringLiteral("18")};
+    request.dateLine = QStringLiteral("打印日期:2018年3月5日");
+    request.columns = {0, 1, 2};
+    request.serialColumn = true;
+    request.customColumns = {{QStringLiteral("负两倍"), QStringLiteral("[产品库存]*-2")}};
+    request.totals = {QStringLiteral("二"), QStringLiteral("产品库存"), QStringLiteral("负两倍")};
+    request.landscape = false;
+    request.paper = 2;
+    auto report = buildReport(request);
+    if (!report)
+        return false;
+    ReportPrintSettings& printing = report->printSettings();
+    printing.printToFile = true;
+    printing.fileName = out.filePath(QStringLiteral("report_statistics.pdf"));
+    PrintRun run(env.context(), nullptr, *report);
+    const bool printed = run.run();
+    std::printf("%s %s\n", printed ? "printed" : "FAILED", qPrintable(printing.fileName));
+    return printed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -223,9 +264,13 @@ int main(int argc, char** argv)
     AccountWindow accounts(env.context(), nullptr);
     accounts.listAccounts();
     ok = save(&accounts, out, "accounts.png") && ok;
+    // The restore window lists the day's backup.
+    if (!env.db().backupTo(backupFilePath(env.context())))
+        std::printf("FAILED backup: %s\n", qPrintable(env.db().lastError()));
     RestoreWindow restore(env.context());
     ok = save(&restore, out, "restore.png") && ok;
 
     ok = saveReportScreens(env, out, arguments.value(3, QStringLiteral("1")).toInt()) && ok;
+    ok = printStatisticsReport(env, out) && ok;
     return ok ? 0 : 1;
 }

@@ -217,7 +217,7 @@ std::optional<QColor> DialogService::chooseColor(QWidget*, const QColor&)
 }
 
 std::optional<QString> DialogService::chooseSaveFile(QWidget*, const QString&, const QString&,
-                                                     const QString&)
+                                                     const QString&, const QString&)
 {
     return std::nullopt;
 }
@@ -241,9 +241,20 @@ std::optional<QColor> WidgetDialogService::chooseColor(QWidget* owner, const QCo
 
 std::optional<QString> WidgetDialogService::chooseSaveFile(QWidget* owner, const QString& title,
                                                            const QString& defaultName,
-                                                           const QString& filter)
+                                                           const QString& filter,
+                                                           const QString& defaultSuffix)
 {
-    const QString path = QFileDialog::getSaveFileName(owner, title, defaultName, filter);
+    QFileDialog dialog(owner, title, defaultName, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog itself completes the name, so that its overwrite question is about the file
+    // that will really be written. A platform's own dialog would ask about the name as typed and
+    // have the suffix added after it closes, so Qt's dialog is used.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return std::nullopt;
     return path;

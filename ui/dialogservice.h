@@ -53,13 +53,14 @@ public:
     std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
                                  const QString& initialText = {}, InputMode mode = InputMode::Text);
 
-    // The standard choosers: font, colour and a file name to save to (the file dialog asks
-    // before overwriting). Each returns nothing when cancelled.
+    // The standard choosers: font, colour and a file name to save to. The file dialog adds the
+    // default suffix (without its dot; none when empty) to a name typed without one, and asks
+    // before overwriting the file of the name it returns. Each returns nothing when cancelled.
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial);
     virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial);
     virtual std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
-                                                  const QString& defaultName,
-                                                  const QString& filter);
+                                                  const QString& defaultName, const QString& filter,
+                                                  const QString& defaultSuffix = {});
 
 protected:
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
@@ -73,8 +74,8 @@ public:
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
     std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
-                                          const QString& defaultName,
-                                          const QString& filter) override;
+                                          const QString& defaultName, const QString& filter,
+                                          const QString& defaultSuffix = {}) override;
 
 protected:
     MessageAnswer showMessage(const MessageRequest& request) override;

@@ -21,6 +21,8 @@ namespace
 
 const QString kInfo = QStringLiteral("信息：");
 const QString kNotice = QStringLiteral("提示");
+const QString kAdministratorOnly =
+    QStringLiteral("为保证数据库安全，必须管理员登录后方可操作！！！");
 
 struct Accounts {
     explicit Accounts(const QString& user = QStringLiteral("admin")) : env(user)
@@ -112,6 +114,8 @@ private slots:
     void deleteAsksAndRelists();
     void deleteDoesNothing_data();
     void deleteDoesNothing();
+    void everyActionRefusedAfterLogout_data();
+    void everyActionRefusedAfterLogout();
 
     void userSettingsOpensModelessAndClosesLogin();
 };
@@ -377,23 +381,75 @@ void TestAccounts::deleteDoesNothing_data()
 {
     QTest::addColumn<QString>("user");
     QTest::addColumn<bool>("selected");
-    QTest::newRow("no selection") << "admin" << false;
-    QTest::newRow("plain user") << "zhang" << true;
-    QTest::newRow("Admin") << "Admin" << true;
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("no selection") << "admin" << false << false;
+    QTest::newRow("plain user") << "zhang" << true << true;
+    QTest::newRow("Admin") << "Admin" << true << true;
 }
 
 void TestAccounts::deleteDoesNothing()
 {
     QFETCH(QString, user);
     QFETCH(bool, selected);
+    QFETCH(bool, refused);
     Accounts accounts(user);
-    if (selected)
-        accounts.select(QStringLiteral("admin"));
-    else
+    if (selected) {
+        // Listing needs the administrator too; the list is filled as it was for them.
+        accounts.list->addItem(QStringLiteral("admin"));
+        accounts.list->setCurrentRow(0);
+    } else {
         accounts.click("按钮_显示");
+    }
+    if (refused)
+        accounts.env.dialogs().answerMessage();
     accounts.click("按钮_删除");
-    QVERIFY(accounts.env.dialogs().shown().isEmpty());
+    QCOMPARE(accounts.env.dialogs().texts(),
+             refused ? QStringList{kAdministratorOnly} : QStringList());
     QCOMPARE(accounts.env.count(QStringLiteral("用户登录模块")), 1);
+}
+
+void TestAccounts::everyActionRefusedAfterLogout_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("注册") << "按钮_注册";
+    QTest::newRow("显示账号") << "按钮_显示";
+    QTest::newRow("修改密码") << "按钮_修改密码";
+    QTest::newRow("删除用户") << "按钮_删除";
+}
+
+void TestAccounts::everyActionRefusedAfterLogout()
+{
+    QFETCH(QString, button);
+    TestEnvironment env;
+    MainWindow main(env.context());
+    main.show();
+    QPointer<LoginWindow> login = main.openLoginWindow();
+    const auto click = [](QWidget* window, const QString& name) {
+        QTest::mouseClick(window->findChild<QPushButton*>(name), Qt::LeftButton);
+    };
+    click(login, QStringLiteral("按钮_用户设置"));
+    auto* account = main.findChild<AccountWindow*>();
+    QVERIFY(account);
+
+    // The administrator lists the accounts, selects admin and types a new account; then somebody
+    // presses "注销" in the login window, which stays open beside the account window.
+    click(account, QStringLiteral("按钮_显示"));
+    auto* list = account->findChild<QListWidget*>(QStringLiteral("列表框1"));
+    list->setCurrentRow(0);
+    for (const char* box : {"编辑框_用户名", "编辑框_密码1", "编辑框_密码2"})
+        account->findChild<QLineEdit*>(QString::fromUtf8(box))->setText(QStringLiteral("li"));
+    click(login, QStringLiteral("按钮_注销"));
+    QVERIFY(!env.context().isLoggedIn() && account->isVisible());
+    QVERIFY(registerAccount(env.db(), QStringLiteral("zhang"), QStringLiteral("1")));
+
+    env.dialogs().answerMessage();
+    click(account, button);
+    QCOMPARE(env.dialogs().texts(), QStringList{kAdministratorOnly});
+    QCOMPARE(env.dialogs().last().title, kInfo);
+    // Nothing registered, relisted, changed or deleted.
+    QCOMPARE(env.count(QStringLiteral("用户登录模块")), 2);
+    QVERIFY(accountMatches(env.db(), QStringLiteral("admin"), QStringLiteral("admin")));
+    QCOMPARE(list->count(), 1);
 }
 
 void TestAccounts::userSettingsOpensModelessAndClosesLogin()

@@ -3,6 +3,8 @@
 #include "admin/maintenance.h"
 #include "app/mainwindow.h"
 #include "storage/database.h"
+#include "storage/databasefile.h"
+#include "tests/support/databasefiles.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
 #include "ui/reportlist.h"
@@ -62,6 +64,12 @@ struct Shell {
     std::unique_ptr<MainWindow> window;
 };
 
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void expectBoxes(const ScriptedDialogs& dialogs, const QStringList& texts)
 {
     QCOMPARE(dialogs.texts(), texts);
@@ -100,12 +108,19 @@ private slots:
     void secondBackupCancelledCopiesNothing();
     void backupNeedsLogin();
     void backupWithoutFolderFails();
+    void backupDuringLargeWriteFailsHonestly();
 
     void restoreWindowListsBackups();
     void restoreReplacesDatabaseAndQuits();
     void restoreCancelledStillQuits();
     void restoreWithoutBackupKeepsDatabase();
     void failedCopyLeavesTargetWhole();
+    void restoreRefusesUnusableFiles_data();
+    void restoreRefusesUnusableFiles();
+    void restoreWaitsForOtherPrograms_data();
+    void restoreWaitsForOtherPrograms();
+    void staleJournalIsNeverReplayed();
+    void damagedDatabaseIsReplaced();
 
     void clearingNeedsAdministrator();
     void clearingCancelledKeepsData();
@@ -211,6 +226,46 @@ void TestMaintenance::backupWithoutFolderFails()
     QVERIFY(!QFileInfo::exists(shell.env.context().backupDirectory()));
 }
 
+void TestMaintenance::backupDuringLargeWriteFailsHonestly()
+{
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    const QString database = shell.env.context().databasePath();
+    const QString backup = shell.backupPath(kTodaysBackup);
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    const QByteArray earlier = bytesOf(backup);
+    QVERIFY(!earlier.isEmpty());
+
+    // Another program is in the middle of a large write: the file on disk holds half of it.
+    {
+        OtherConnection writer(database);
+        QVERIFY(writer.beginLargeWrite());
+        QVERIFY(OtherConnection::readIsRefused(database));
+        shell.env.dialogs().clear();
+        shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+        shell.env.dialogs().answerMessage();
+        shell.trigger(QStringLiteral("备份数据库"));
+        expectBoxes(shell.env.dialogs(), {QStringLiteral("今日数据库已备份，是否继续覆盖？"),
+                                          QStringLiteral("数据库备份失败")});
+        QCOMPARE(bytesOf(backup), earlier);
+        QCOMPARE(QDir(shell.env.context().backupDirectory()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{kTodaysBackup});
+        QVERIFY(writer.exec(QStringLiteral("commit")));
+    }
+
+    // Once the write has ended, the backup holds all of it.
+    shell.env.dialogs().clear();
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.trigger(QStringLiteral("备份数据库"));
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("今日数据库已备份，是否继续覆盖？"),
+                                      QStringLiteral("数据库覆盖成功")});
+    QVERIFY(isWarehouseDatabase(backup));
+    QCOMPARE(Shell::lotsIn(backup), 5001);
+}
+
 void TestMaintenance::restoreWindowListsBackups()
 {
     Shell shell;
@@ -240,7 +295,7 @@ void TestMaintenance::restoreReplacesDatabaseAndQuits()
     Shell shell;
     shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
                        QStringLiteral("5"));
-    QVERIFY(copyFileReplacing(shell.env.context().databasePath(), shell.backupPath(kTodaysBackup)));
+    QVERIFY(shell.env.db().backupTo(shell.backupPath(kTodaysBackup)));
     shell.env.addStock(QStringLiteral("rk2"), QStringLiteral("p2"), QStringLiteral("螺母"),
                        QStringLiteral("7"));
 
@@ -271,7 +326,7 @@ void TestMaintenance::restoreReplacesDatabaseAndQuits()
 void TestMaintenance::restoreCancelledStillQuits()
 {
     Shell shell;
-    QVERIFY(copyFileReplacing(shell.env.context().databasePath(), shell.backupPath(kTodaysBackup)));
+    QVERIFY(shell.env.db().backupTo(shell.backupPath(kTodaysBackup)));
     shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
                        QStringLiteral("5"));
     shell.trigger(QStringLiteral("恢复数据库"));
@@ -323,6 +378,116 @@ void TestMaintenance::failedCopyLeavesTargetWhole()
     QCOMPARE(file.readAll(), before);
     QCOMPARE(QDir(env.programDirectory()).entryList(QDir::Files),
              QStringList{QStringLiteral("datalx.mdb")});
+}
+
+void TestMaintenance::restoreRefusesUnusableFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("not a database") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("truncated backup") << "truncated";
+    QTest::newRow("SQLite file without the tables") << "other tables";
+    QTest::newRow("a column missing") << "column missing";
+}
+
+void TestMaintenance::restoreRefusesUnusableFiles()
+{
+    QFETCH(QString, kind);
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    QVERIFY(writeUnusableBackup(kind, shell.backupPath(QStringLiteral("bad.mdb"))));
+    const QString database = shell.env.context().databasePath();
+    const QByteArray before = bytesOf(database);
+
+    shell.trigger(QStringLiteral("恢复数据库"));
+    shell.env.dialogs().answerMessage(MessageAnswer::Ok);
+    shell.env.dialogs().answerMessage();
+    shell.env.dialogs().answerMessage();
+    QTest::mouseClick(
+        shell.restoreWindow()->findChild<QPushButton*>(QStringLiteral("按钮_确认恢复")),
+        Qt::LeftButton);
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("是否恢复到bad数据库？此操作无法回退！"),
+                                      QStringLiteral("数据库恢复失败"), kReady});
+    QCOMPARE(shell.env.quitCodes(), QList<int>{0});
+    QCOMPARE(bytesOf(database), before);
+    QCOMPARE(Shell::lotsIn(database), 1);
+    QCOMPARE(QDir(shell.env.programDirectory()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("datalx.mdb")});
+}
+
+void TestMaintenance::restoreWaitsForOtherPrograms_data()
+{
+    QTest::addColumn<QString>("holding");
+    QTest::newRow("reading") << "begin; select count(*) from 总数据库模块;";
+    QTest::newRow("writing") << "begin immediate; delete from 总数据库模块;";
+    QTest::newRow("large write") << "";
+}
+
+void TestMaintenance::restoreWaitsForOtherPrograms()
+{
+    QFETCH(QString, holding);
+    TestEnvironment env;
+    const QString database = env.context().databasePath();
+    const QString backup = QDir(env.context().backupDirectory()).filePath(kTodaysBackup);
+    QVERIFY(env.db().backupTo(backup));
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                 QStringLiteral("5"));
+    env.db().CloseDatabase();
+    const QByteArray before = bytesOf(database);
+
+    OtherConnection other(database);
+    QVERIFY(holding.isEmpty() ? other.beginLargeWrite() : other.exec(holding));
+    QVERIFY(!replaceDatabaseFile(backup, database, 100));
+    QVERIFY(other.exec(QStringLiteral("rollback")));
+    QCOMPARE(bytesOf(database), before);
+    // Connected but idle, the other program no longer stands in the way.
+    QVERIFY(replaceDatabaseFile(backup, database, 100));
+    QCOMPARE(Shell::lotsIn(database), 0);
+}
+
+void TestMaintenance::staleJournalIsNeverReplayed()
+{
+    TestEnvironment env;
+    const QString database = env.context().databasePath();
+    const QString backup = QDir(env.context().backupDirectory()).filePath(kTodaysBackup);
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                 QStringLiteral("5"));
+    QVERIFY(env.db().backupTo(backup));
+    env.addStock(QStringLiteral("rk2"), QStringLiteral("p2"), QStringLiteral("螺母"),
+                 QStringLiteral("7"));
+    env.db().CloseDatabase();
+
+    // A program that ended in the middle of a large write left its journal beside the database;
+    // opening the file would copy the journal's pages back into it.
+    const QString journal = database + QStringLiteral("-journal");
+    {
+        OtherConnection writer(database);
+        QVERIFY(writer.beginLargeWrite());
+        QVERIFY(OtherConnection::readIsRefused(database));
+        QVERIFY(QFile::copy(journal, backup + QStringLiteral(".journal")));
+    }
+    QVERIFY(QFile::rename(backup + QStringLiteral(".journal"), journal));
+
+    QVERIFY(restoreDatabaseFile(backup, database));
+    QCOMPARE(Shell::lotsIn(database), 1);
+    QVERIFY(isWarehouseDatabase(database));
+    QCOMPARE(QDir(env.programDirectory()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("datalx.mdb")});
+}
+
+void TestMaintenance::damagedDatabaseIsReplaced()
+{
+    // The database file itself went wrong: it is locked without being read, and replaced.
+    TestEnvironment env;
+    const QString database = env.context().databasePath();
+    const QString backup = QDir(env.context().backupDirectory()).filePath(kTodaysBackup);
+    QVERIFY(env.db().backupTo(backup));
+    env.db().CloseDatabase();
+    QVERIFY(QFile::remove(database));
+    QVERIFY(writeUnusableBackup(QStringLiteral("text"), database));
+    QVERIFY(restoreDatabaseFile(backup, database));
+    QVERIFY(isWarehouseDatabase(database));
 }
 
 void TestMaintenance::clearingNeedsAdministrator()

@@ -34,6 +34,8 @@ private slots:
     void searchByNameThenId();
     void scanCancelledListsEveryId();
     void selectionKeptAcrossRefill();
+    void stockLeftTexts_data();
+    void stockLeftTexts();
     void reduction_data();
     void reduction();
     void failedInsertRollsBackStock();
@@ -67,32 +69,32 @@ void TestMovementRules::documentNumbers()
     FixedClock clock(time);
     DocumentNumbers numbers(clock);
     QCOMPARE(numbers.make(prefix), number);
-    QCOMPARE(clock.now(), time); // the first number of a kind never waits
 }
 
 void TestMovementRules::numbersNeverRepeat()
 {
-    FixedClock clock(QDateTime(QDate(2018, 3, 5), QTime(9, 7, 2, 400)));
+    const QDateTime start(QDate(2018, 3, 5), QTime(9, 7, 2, 400));
+    FixedClock clock(start);
     DocumentNumbers numbers(clock);
     QCOMPARE(numbers.make("ck"), "ck201835972");
-    // Same second, same kind: waits the 600 ms to the next second.
+    // Same second, same kind: the digits of the next second, without waiting for it.
     QCOMPARE(numbers.make("ck"), "ck201835973");
-    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 7, 3)));
-    // Another kind in that second does not wait; nor does the first kind once the second is new.
-    QCOMPARE(numbers.make("xs"), "xs201835973");
-    clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 7, 4)));
     QCOMPARE(numbers.make("ck"), "ck201835974");
-    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 7, 4)));
-    // A whole second at most.
+    // Another kind in that second takes the second's own digits.
+    QCOMPARE(numbers.make("xs"), "xs201835972");
+    // Once the clock has reached digits already handed out, it moves past them.
+    clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 7, 3)));
     QCOMPARE(numbers.make("ck"), "ck201835975");
-    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 7, 5)));
+    clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 7, 9)));
+    QCOMPARE(numbers.make("ck"), "ck201835979");
 
     // 9:01:11 and, ten minutes later, 9:11:01 read the same: the later one moves on a second.
     clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 1, 11)));
     QCOMPARE(numbers.make("ck"), "ck2018359111");
     clock.set(QDateTime(QDate(2018, 3, 5), QTime(9, 11, 1)));
     QCOMPARE(numbers.make("ck"), "ck2018359112");
-    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 11, 2)));
+    // Nothing ever waited for the clock.
+    QCOMPARE(clock.now(), QDateTime(QDate(2018, 3, 5), QTime(9, 11, 1)));
 }
 
 void TestMovementRules::oneMakerPerContext()
@@ -146,7 +148,9 @@ void TestMovementRules::quantities_data()
     QTest::newRow("point only") << "." << 0.0 << false;
     QTest::newRow("leading point") << ".5" << 0.5 << false;
     QTest::newRow("no infinity word") << "inf" << 0.0 << false;
-    QTest::newRow("too large") << "1e999" << qInf() << true;
+    // A number no stock can hold is refused like any bad quantity.
+    QTest::newRow("too large") << "1e999" << qInf() << false;
+    QTest::newRow("no nan word") << "nan" << 0.0 << false;
     QTest::newRow("too small") << "1e-999" << 0.0 << false;
 }
 
@@ -295,6 +299,35 @@ void TestMovementRules::selectionKeptAcrossRefill()
     QCOMPARE(selected.lot, "rk2");
 }
 
+void TestMovementRules::stockLeftTexts_data()
+{
+    QTest::addColumn<double>("stock");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<double>("quantity");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("100-5") << 100.0 << false << 5.0 << "95";
+    QTest::newRow("7.5+2 back, then 2 out") << 9.5 << false << 2.0 << "7.5";
+    QTest::newRow("no binary noise") << 1.3 << false << 1.0 << "0.3";
+    QTest::newRow("no -5e-08") << 1.0 << false << 1.00000005 << "0";
+    QTest::newRow("sale: every digit of a whole stock")
+        << 123456789012345.0 << true << 1.0 << "123456789012344";
+    QTest::newRow("stock-out: 13 significant digits")
+        << 123456789012345.0 << false << 1.0 << "1.234567890123e+14";
+}
+
+void TestMovementRules::stockLeftTexts()
+{
+    QFETCH(double, stock);
+    QFETCH(bool, whole);
+    QFETCH(double, quantity);
+    QFETCH(QString, text);
+    StockReduction reduction;
+    reduction.comparison = whole ? StockComparison::WholeNumbers : StockComparison::Tolerant;
+    reduction.quantity = quantity;
+    reduction.wholeQuantity = qint64(quantity);
+    QCOMPARE(reducedStockText(stock, reduction), text);
+}
+
 void TestMovementRules::reduction_data()
 {
     QTest::addColumn<QString>("stock");
@@ -314,12 +347,21 @@ void TestMovementRules::reduction_data()
                          << "0";
     QTest::newRow("5-5.5") << "5" << false << 5.5 << short_ << "现有库存不足"
                            << "5";
-    QTest::newRow("7.9 reads as 7") << "7.9" << false << 7.0 << done << "操作成功"
-                                    << "0";
-    QTest::newRow("7.9 refuses 7.5") << "7.9" << false << 7.5 << short_ << "现有库存不足"
-                                     << "7.9";
-    QTest::newRow("within tolerance")
-        << "1" << false << 1.00000005 << done << "操作成功" << numberText(1.0 - 1.00000005);
+    // Stock keeps its fraction.
+    QTest::newRow("7.9-7") << "7.9" << false << 7.0 << done << "操作成功"
+                           << "0.9";
+    QTest::newRow("7.9 refuses 8") << "7.9" << false << 8.0 << short_ << "现有库存不足"
+                                   << "7.9";
+    // Within the tolerance the stock left is a whole number, never a tiny negative.
+    QTest::newRow("within tolerance") << "1" << false << 1.00000005 << done << "操作成功"
+                                      << "0";
+    QTest::newRow("just beyond tolerance") << "1" << false << 1.0000002 << short_ << "现有库存不足"
+                                           << "1";
+    // A stock below 1 is not an empty lot: no accepted quantity fits, and that is what is said.
+    QTest::newRow("stock 0.5") << "0.5" << false << 1.0 << short_ << "现有库存不足"
+                               << "0.5";
+    QTest::newRow("stock 0 within tolerance") << "0.00000005" << false << 1.0 << empty << "操作失败"
+                                              << "5e-08";
     QTest::newRow("stock 0") << "0" << false << 1.0 << empty << "操作失败"
                              << "0";
     QTest::newRow("negative stock") << "-2.5" << false << 1.0 << short_ << "现有库存不足"
@@ -330,6 +372,8 @@ void TestMovementRules::reduction_data()
                                    << "10";
     QTest::newRow("sale of 0 stock") << "0" << true << 1.0 << empty << "操作失败"
                                      << "0";
+    QTest::newRow("sale 7 of 7.5") << "7.5" << true << 7.0 << done << "操作成功"
+                                   << "0.5";
 }
 
 void TestMovementRules::reduction()

@@ -3,6 +3,7 @@
 #include "printing/previewview.h"
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
+#include "printing/printsettings.h"
 #include "printing/printsettingsdialog.h"
 #include "printing/reportlayout.h"
 #include "printing/reportpainter.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,6 +115,7 @@ private slots:
     void millimetreText_data();
     void millimetreText();
     void printerChoiceAndEntries();
+    void printerChosenLastTimeIsRemembered();
     void dialogShowsTheStoredSettings();
     void rangeLabelsFollowTheRangeKind();
     void enablingRules();
@@ -134,6 +138,7 @@ private slots:
     void printToFileNeedsAName();
     void printWithoutPrinter();
     void printJobThatCannotStart();
+    void abortEndsTheJob_data();
     void abortEndsTheJob();
     void printsThePageRangeOnly();
 };
@@ -367,6 +372,59 @@ void TestPreview::printerChoiceAndEntries()
     QCOMPARE(initialPrinterIndex({}, QStringLiteral("A"), QStringLiteral("A")), -1);
 }
 
+void TestPreview::printerChosenLastTimeIsRemembered()
+{
+    TestEnvironment env;
+    QSettings& settings = env.context().settings();
+    QCOMPARE(lastChosenPrinter(settings), QString());
+
+    // The printer confirmed in the dialog is kept in the operator's settings. The printer list
+    // holds what is installed here; the test adds its own printer to it.
+    auto window = openPreview(env.context(), makeReport(12, 0));
+    QCOMPARE(window->report().printSettings().printerName, QString());
+    QString selectedOnOpening = QStringLiteral("unset");
+    const auto choose = [&](const QString& printer) {
+        return [&selectedOnOpening, printer](QDialog& dialog) {
+            auto* printers = control<QComboBox>(&dialog, QStringLiteral("组合框_打印机"));
+            selectedOnOpening = printers->currentData().toString();
+            if (!printer.isEmpty()) {
+                printers->addItem(printerEntryText(QString(), printer), printer);
+                printers->setCurrentIndex(printers->count() - 1);
+            }
+            control<QPushButton>(&dialog, QStringLiteral("按钮_确认"))->click();
+            return dialog.result();
+        };
+    };
+    window->setDialogRunner(choose(QStringLiteral("仓库打印机")));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    QCOMPARE(window->report().printSettings().printerName, QStringLiteral("仓库打印机"));
+    QCOMPARE(lastChosenPrinter(settings), QStringLiteral("仓库打印机"));
+    QCOMPARE(settings.value(QStringLiteral("打印设置/上次打印机")).toString(),
+             QStringLiteral("仓库打印机"));
+
+    // The next report starts from it; the dialog selects it only while it is installed, and
+    // confirming with no printer at all keeps the name remembered.
+    window = openPreview(env.context(), makeReport(12, 0));
+    QCOMPARE(window->report().printSettings().printerName, QStringLiteral("仓库打印机"));
+    window->setDialogRunner(choose(QString()));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    const QList<QPrinterInfo> installed = QPrinterInfo::availablePrinters();
+    if (installed.isEmpty()) {
+        QCOMPARE(selectedOnOpening, QString());
+        QCOMPARE(lastChosenPrinter(settings), QStringLiteral("仓库打印机"));
+        return;
+    }
+    QVERIFY(selectedOnOpening != QStringLiteral("仓库打印机"));
+    QCOMPARE(lastChosenPrinter(settings), selectedOnOpening);
+
+    // An installed printer remembered is selected when the dialog opens.
+    rememberChosenPrinter(settings, installed.last().printerName());
+    window = openPreview(env.context(), makeReport(12, 0));
+    window->setDialogRunner(choose(QString()));
+    click(window.get(), QStringLiteral("按钮_打印设置"));
+    QCOMPARE(selectedOnOpening, installed.last().printerName());
+}
+
 void TestPreview::dialogShowsTheStoredSettings()
 {
     TestEnvironment env;
@@ -542,6 +600,8 @@ void TestPreview::fileChooserFillsTheFileName()
     env.dialogs().answerSaveFile(QStringLiteral("/tmp/月报"));
     control<QPushButton>(&dialog, QStringLiteral("按钮_选择文件"))->click();
     QCOMPARE(env.dialogs().choosers(), QStringList{QStringLiteral("file:请选择欲打印到文件名:")});
+    // The suffix is the dialog's to add, before its overwrite question.
+    QCOMPARE(env.dialogs().saveFileSuffixes(), QStringList{QStringLiteral("prn")});
     auto* fileName = control<QLineEdit>(&dialog, QStringLiteral("编辑框_文件名"));
     QCOMPARE(fileName->text(), QStringLiteral("/tmp/月报.prn"));
     QCOMPARE(fileName->selectedText(), fileName->text());
@@ -809,6 +869,8 @@ void TestPreview::printsCopiesToAPdfFile()
     QVERIFY(file.read(4).startsWith("%PDF"));
     QVERIFY(file.size() > 1000);
     QCOMPARE(window->report().printSettings().copies, 2);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("out.prn")});
 }
 
 void TestPreview::printToFileNeedsAName()
@@ -847,18 +909,31 @@ void TestPreview::printJobThatCannotStart()
     report->printSettings().fileName = folder.filePath(QStringLiteral("没有的文件夹/out.prn"));
     PrintRun run(env.context(), nullptr, *report);
     env.dialogs().answerMessage(MessageAnswer::Ok);
-    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     QVERIFY(!run.run());
     QCOMPARE(env.dialogs().texts(), QStringList{QStringLiteral("创建打印作业失败")});
 }
 
+void TestPreview::abortEndsTheJob_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("new file") << QByteArray();
+    QTest::newRow("file being replaced") << QByteArray("last month's report");
+}
+
 void TestPreview::abortEndsTheJob()
 {
+    QFETCH(QByteArray, before);
     TestEnvironment env;
     QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("out.pdf"));
+    if (!before.isEmpty()) {
+        QFile old(fileName);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before);
+    }
     auto report = makeReport(9, 3);
     report->printSettings().printToFile = true;
-    report->printSettings().fileName = folder.filePath(QStringLiteral("out.pdf"));
+    report->printSettings().fileName = fileName;
     report->printSettings().copies = 2;
     QWidget owner;
     PrintRun run(env.context(), &owner, *report);
@@ -870,6 +945,14 @@ void TestPreview::abortEndsTheJob()
     QVERIFY(!run.run());
     QCOMPARE(pages, 2);
     QVERIFY(env.dialogs().shown().isEmpty());
+    // No partial print is left that looks like a whole one; a file it was to replace stays.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             before.isEmpty() ? QStringList() : QStringList{QStringLiteral("out.pdf")});
+    if (!before.isEmpty()) {
+        QFile old(fileName);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), before);
+    }
 }
 
 void TestPreview::printsThePageRangeOnly()

@@ -2,10 +2,13 @@
 // the computed columns with the formula window, the checks of "打印预览" and the print entry.
 #include "app/mainwindow.h"
 #include "printing/formulawindow.h"
+#include "printing/previewwindow.h"
 #include "printing/printentry.h"
 #include "printing/printsession.h"
 #include "printing/printsettings.h"
 #include "printing/printsettingswindow.h"
+#include "printing/reportlayout.h"
+#include "printing/reportpainter.h"
 #include "printing/settingscontrols.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
@@ -15,17 +18,23 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -177,6 +186,7 @@ private slots:
     void formulaWindowRefusesEmptyEntries();
     void customColumnsAreAddedAndDeleted();
     void previewBuildsTheReportAndCloses();
+    void computedColumnAndStatisticsArePrinted();
     void printEntryOpensAnOwnerlessWindow();
     void mainWindowPrintsTheStockList();
 };
@@ -462,14 +472,29 @@ void TestPrintSettings::titleFontIsTheLastChoice()
 {
     Settings s;
     s.open();
+    // The colour chooser follows a confirmed font dialog; the colour is the decimal RGB value
+    // with red in the low byte.
     QFont chosen(QStringLiteral("黑体"), 20);
     chosen.setBold(true);
     s.env.dialogs().answerFont(chosen);
+    s.env.dialogs().answerColor(QColor(0, 0, 200));
     s.click(QStringLiteral("字体"));
-    QCOMPARE(s.window->request().titleFont, QStringList({"黑体", "0", "1", "20"}));
+    const QString blue = QString::number(200 << 16);
+    QCOMPARE(s.window->request().titleFont, QStringList({"黑体", blue, "1", "20"}));
+    QCOMPARE(s.env.dialogs().choosers(), QStringList({"font", "color"}));
+
+    // A cancelled font dialog asks no colour and changes nothing.
     s.env.dialogs().answerFont(std::nullopt);
     s.click(QStringLiteral("字体"));
-    QCOMPARE(s.window->request().titleFont, QStringList({"黑体", "0", "1", "20"}));
+    QCOMPARE(s.window->request().titleFont, QStringList({"黑体", blue, "1", "20"}));
+    QCOMPARE(s.env.dialogs().choosers().size(), 3);
+
+    // A new font with the colour chooser cancelled keeps the colour.
+    s.env.dialogs().answerFont(QFont(QStringLiteral("宋体"), 12));
+    s.env.dialogs().answerColor(std::nullopt);
+    s.click(QStringLiteral("字体"));
+    QCOMPARE(s.window->request().titleFont, QStringList({"宋体", blue, "0", "12"}));
+    QCOMPARE(s.env.dialogs().pending(), 0);
 }
 
 void TestPrintSettings::statisticsListFollowsTheColumns()
@@ -671,6 +696,75 @@ void TestPrintSettings::previewBuildsTheReportAndCloses()
     for (QWidget* window : topLevel<QWidget>())
         titles.append(window->windowTitle());
     QVERIFY2(titles.contains(QStringLiteral("打印预览")), qPrintable(titles.join(',')));
+}
+
+void TestPrintSettings::computedColumnAndStatisticsArePrinted()
+{
+    Settings s;
+    s.list->clear();
+    s.list->setColumns({{QStringLiteral("产品名称"), 100, Qt::AlignLeft},
+                        {QStringLiteral("产品库存"), 60, Qt::AlignRight}});
+    s.list->appendRows({{QStringLiteral("螺丝"), QStringLiteral("120")},
+                        {QStringLiteral("螺母"), QStringLiteral("7.5")},
+                        {QStringLiteral("垫片"), QStringLiteral("-0.25")}});
+    s.open();
+    s.edit(QStringLiteral("标题"))->setText(QStringLiteral("库存报表"));
+    s.env.dialogs().answerFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 24));
+    s.env.dialogs().answerColor(QColor(200, 0, 0));
+    s.click(QStringLiteral("字体"));
+    s.addColumn(QStringLiteral("负两倍"), QStringLiteral("[产品库存]*-2"));
+    s.click(QStringLiteral("打统计"));
+    QCOMPARE(Settings::texts(s.statistics()), QStringList({"产品名称", "产品库存", "负两倍"}));
+    s.statistics()->item(1)->setCheckState(Qt::Checked);
+    s.statistics()->item(2)->setCheckState(Qt::Checked);
+    s.click(QStringLiteral("打印预览"));
+    const QList<PreviewWindow*> previews = topLevel<PreviewWindow>();
+    QCOMPARE(previews.size(), 1);
+    PreviewWindow& preview = *previews.first();
+
+    // Edge, 产品名称, 产品库存, 负两倍, edge; the statistics row under the three data rows.
+    ReportTable& report = preview.report();
+    QCOMPARE(report.style(1, 2).textColour, rgbValue(200, 0, 0));
+    QCOMPARE(report.text(4, 4), QStringLiteral("负两倍"));
+    QCOMPARE(report.text(5, 4), QStringLiteral("-240"));
+    QCOMPARE(report.text(6, 4), QStringLiteral("-15"));
+    QCOMPARE(report.text(7, 4), QStringLiteral("0.5"));
+    QCOMPARE(report.text(8, 3), QStringLiteral("127.25"));
+    QCOMPARE(report.text(8, 4), QStringLiteral("-254.5"));
+
+    // The title is drawn in its colour.
+    const ReportLayout layout = layoutReport(report);
+    const QSize paper = layout.paper;
+    QImage page(paper, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    ReportPainter(report, layout).paintPage(painter, 0);
+    painter.end();
+    int redPixels = 0;
+    for (int y = 0; y < paper.height() / 4; ++y)
+        for (int x = 0; x < paper.width(); ++x)
+            redPixels += page.pixel(x, y) == qRgb(200, 0, 0) ? 1 : 0;
+    QVERIFY2(redPixels > 100, qPrintable(QString::number(redPixels)));
+
+    // Printed to a file: the numbers are in the PDF's text.
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("库存报表.pdf"));
+    preview.setDialogRunner([&pdf](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>(QStringLiteral("选择框_打印到文件"))->setChecked(true);
+        dialog.findChild<QLineEdit*>(QStringLiteral("编辑框_文件名"))->setText(pdf);
+        dialog.findChild<QPushButton*>(QStringLiteral("按钮_确认"))->click();
+        return dialog.result();
+    });
+    QTest::mouseClick(preview.findChild<QPushButton*>(QStringLiteral("按钮_打印")), Qt::LeftButton);
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    const QString pdfToText = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    QVERIFY2(!pdfToText.isEmpty(), "pdftotext (poppler-utils) is needed to read the PDF");
+    QProcess reader;
+    reader.start(pdfToText, {pdf, QStringLiteral("-")});
+    QVERIFY(reader.waitForFinished(30000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    for (const char* expected : {"库存报表", "负两倍", "-240", "-15", "0.5", "127.25", "-254.5"})
+        QVERIFY2(text.contains(QString::fromUtf8(expected)), qPrintable(text));
 }
 
 void TestPrintSettings::printEntryOpensAnOwnerlessWindow()

@@ -5,28 +5,36 @@
 #include "printing/reportlayout.h"
 #include "printing/reporttable.h"
 #include "storage/fieldvalue.h"
+#include "tests/support/commalocale.h"
 #include "ui/reportlist.h"
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
 
 namespace
 {
 
-// A table whose data row 1 holds the printed columns 数量, 第一列, 第三列, Code and, after them,
-// a column that is not printed.
+// A table whose data row 1 holds the printed columns 数量, 第一列, 第三列, Code, 单价, 备注 and
+// 算式 and, after them, a column that is not printed.
+constexpr int kPrintedFormulaColumns = 7;
 ReportTable formulaTable()
 {
     ReportTable table = ReportTable::fromTemplate();
-    table.insertColumns(2, 3);
+    table.insertColumns(2, kPrintedFormulaColumns - 1);
     table.appendRows(1);
-    const QStringList titles = {QStringLiteral("数量"), QStringLiteral("第一列"),
+    const QStringList titles = {QStringLiteral("数量"),   QStringLiteral("第一列"),
                                 QStringLiteral("第三列"), QStringLiteral("Code"),
-                                QStringLiteral("隐藏")};
-    const QStringList values = {QStringLiteral("7"), QStringLiteral("2"), QStringLiteral("1"),
-                                QStringLiteral("1e3"), QStringLiteral("9")};
-    for (int c = 1; c <= 5; ++c) {
+                                QStringLiteral("单价"),   QStringLiteral("备注"),
+                                QStringLiteral("算式"),   QStringLiteral("隐藏")};
+    const QStringList values = {QStringLiteral("7"),    QStringLiteral("2"),
+                                QStringLiteral("1"),    QStringLiteral("1e3"),
+                                QStringLiteral("-2.5"), QStringLiteral("1e-05"),
+                                QStringLiteral("2+3"),  QStringLiteral("9")};
+    for (int c = 1; c <= titles.size(); ++c) {
         table.setText(4, c, titles.at(c - 1));
         table.setText(5, c, values.at(c - 1));
     }
@@ -44,11 +52,18 @@ class ReportBuilderTest : public QObject
 private slots:
     void formula_data();
     void formula();
+    void formulaNestingAndRandomText();
+    void leadingNumber_data();
+    void leadingNumber();
+    void statisticsTotalText_data();
+    void statisticsTotalText();
+    void numbersIgnoreTheDesktopLanguage();
     void layoutWithSerialColumn();
     void layoutWithoutSerialColumnAndRemarks();
     void emptyListWithTotals();
     void statistics();
     void customColumns();
+    void computedColumnOverNegativeAndFractionalValues();
     void gridLines_data();
     void gridLines();
     void colourModes();
@@ -96,28 +111,61 @@ void ReportBuilderTest::formula_data()
     row("reference", "[数量]*2", "14");
     row("several references", "[第一列]*[第三列]+[数量]", "9");
     row("leading minus", "-3+5", "2");
-    row("minus splits before times", "2*-3", "-3");
+    row("minus after times", "2*-3", "-6");
+    row("signs in a row", "1-+2--3", "2");
     row("division left to right", "8/2/2", "2");
+    row("subtraction left to right", "10-3-2", "5");
+    row("times before plus", "1+2*3", "7");
     row("power", "2^3", "8");
-    row("chained power fails", "2^3^2", "0");
-    row("group joins digits", "12(52+13)", "1265");
-    row("window example", "[第一列]*12(52+13)/(14-3)-[第三列]", "229");
+    row("power right to left", "2^3^2", "512");
+    row("negative exponent", "2^-1", "0.5");
+    row("power before sign", "-2^2", "-4");
+    row("power before times", "2*3^2", "18");
+    row("number before group multiplies", "12(52+13)", "780");
+    row("window example", "[第一列]*12(52+13)/(14-3)-[第三列]", "140.8181818182");
+    row("group before group multiplies", "(1+2)(3+4)", "21");
+    row("reference before group multiplies", "[数量](1+1)", "14");
     row("nested groups", "((1+2)*3)", "9");
     row("division by zero", "1/0", "0");
     row("divisor too small", "1/0.00000001", "0");
+    row("divisor at the limit", "1/0.0000001", "0");
+    row("divisor just above the limit", "1/0.00000011", "9090909.090909");
     row("small divisor", "1/0.001", "1000");
-    row("divisor tested as text", "1/0.00000010000000000001", "0");
-    row("values through text", "1/3*3", "0.9999999999999");
-    row("upper E", "E", "2.718282");
-    row("lower e", "e*2", "5.436564");
-    row("pi", "Pi", "3.1415926535");
-    row("any case, e inside a cell", "[CODE]", "12.7182823");
-    row("unknown reference", "[单价]+1", "1");
+    row("negative divisor", "1/-0.001", "-1000");
+    row("values stay doubles", "1/3*3", "1");
+    row("number with exponent", "1e3", "1000");
+    row("number with signed exponent", "2.5E-1*4", "1");
+    row("number with point only", ".5+5.", "5.5");
+    row("upper E", "E", "2.718281828459");
+    row("lower e", "e*2", "5.436563656918");
+    row("pi", "Pi", "3.14159265359");
+    row("constant before group multiplies", "pi(2)", "6.28318530718");
+    row("number before constant", "2pi", "0");
+    row("constant words only whole", "pie", "0");
+    row("e right after a number", "2e", "0");
+    row("reference in any case, e inside its cell", "[CODE]", "1000");
+    row("cell with exponent", "[备注]*2", "2e-05");
+    row("negative fractional cell", "[数量]*[单价]", "-17.5");
+    row("negative cell times negative", "[单价]*-2", "5");
+    row("cell is never formula text", "[算式]*2", "4");
+    row("unknown reference", "[金额]+1", "1");
     row("column not printed", "[隐藏]+1", "1");
+    row("reference without close", "[数量+1", "0");
     row("open without close", "(5", "0");
-    row("open without close, one operand", "(5+1", "1");
-    row("close without open", "5)+1", "6");
+    row("open without close, one operand", "(5+1", "0");
+    row("close without open", "5)+1", "0");
     row("close before open fails", "3)+(2", "0");
+    row("empty group", "()", "0");
+    row("missing operand", "2*", "0");
+    row("two numbers", "2 3", "0");
+    row("number after group", "(2)3", "0");
+    row("unknown sign", "2#3", "0");
+    row("unknown word", "x+1", "0");
+    row("too large", "10^400", "0");
+    row("too large a number", "1e999", "0");
+    row("too small a number reads 0", "1e-999+1", "1");
+    row("no real root", "(-8)^(1/3)", "0");
+    row("zero without sign", "0*-1", "0");
     row("blanks", " 2 * 3 ", "6");
     row("empty", "", "0");
 }
@@ -127,7 +175,114 @@ void ReportBuilderTest::formula()
     QFETCH(QString, formula);
     QFETCH(QString, value);
     const ReportTable table = formulaTable();
-    QCOMPARE(numberText(evaluateFormula(formula, table, 4, 1)), value);
+    QCOMPARE(numberText(evaluateFormula(formula, table, kPrintedFormulaColumns, 1)), value);
+}
+
+void ReportBuilderTest::formulaNestingAndRandomText()
+{
+    const ReportTable table = formulaTable();
+    const auto value = [&table](const QString& formula) {
+        return evaluateFormula(formula, table, kPrintedFormulaColumns, 1);
+    };
+    const auto repeated = [](const char* text, int times) {
+        return QString::fromLatin1(text).repeated(times);
+    };
+
+    // Nesting the evaluator follows, and nesting 1,000 deep that it refuses without running out
+    // of stack: parentheses, signs and powers.
+    QCOMPARE(value(repeated("(", 50) + QStringLiteral("[数量]") + repeated(")", 50)), 7.0);
+    QCOMPARE(value(repeated("(", 1000) + QStringLiteral("1") + repeated(")", 1000)), 0.0);
+    QCOMPARE(value(repeated("-", 1000) + QStringLiteral("1")), 0.0);
+    QCOMPARE(value(repeated("1^", 1000) + QStringLiteral("1")), 0.0);
+    QCOMPARE(value(repeated("(", 100000)), 0.0);
+    // A long flat formula is no nesting at all.
+    QCOMPARE(value(QStringLiteral("1") + repeated("+1", 100000)), 100001.0);
+
+    // Random text, pure bytes and formula-like, never crashes and never gives a value that is
+    // not finite.
+    std::mt19937 random(20180305);
+    const QString alphabet = QStringLiteral("0123456789.eEpiPI+-*/^()[] 数量单价]");
+    for (int i = 0; i < 4000; ++i) {
+        const int length = int(random() % 48);
+        QString formula;
+        if (i % 2 == 0) {
+            QByteArray bytes;
+            for (int k = 0; k < length; ++k)
+                bytes.append(char(random() % 256));
+            formula = i % 4 == 0 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+        } else {
+            for (int k = 0; k < length; ++k)
+                formula.append(alphabet.at(qsizetype(random() % alphabet.size())));
+        }
+        const double result = value(formula);
+        QVERIFY2(std::isfinite(result), qPrintable(formula));
+    }
+}
+
+void ReportBuilderTest::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("number");
+    QTest::newRow("whole") << "12" << 12.0;
+    QTest::newRow("blanks, decimals, unit") << "  7.5千克" << 7.5;
+    QTest::newRow("signs") << "-3" << -3.0;
+    QTest::newRow("point first") << "+.5" << 0.5;
+    QTest::newRow("exponent") << "1e-05" << 1e-05;
+    QTest::newRow("e without digits") << "3e" << 3.0;
+    QTest::newRow("comma is no point") << "12,5" << 12.0;
+    QTest::newRow("no number") << "abc" << 0.0;
+    QTest::newRow("sign only") << "-" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("too large") << "1e999" << 0.0;
+    QTest::newRow("too small") << "1e-999" << 0.0;
+    QTest::newRow("barcode") << "6901234567892" << 6901234567892.0;
+}
+
+void ReportBuilderTest::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, number);
+    QCOMPARE(leadingNumberOf(text), number);
+}
+
+void ReportBuilderTest::statisticsTotalText_data()
+{
+    QTest::addColumn<double>("total");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("halves") << 1.5 + 1.5 << "3";
+    QTest::newRow("tenths") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("negative") << -17.5 << "-17.5";
+    QTest::newRow("fourteen digits") << 13802469135784.0 << "13802469135784";
+    QTest::newRow("large, written out") << 1e20 << "100000000000000000000";
+    QTest::newRow("small, written out") << 1e-5 << "0.00001";
+    QTest::newRow("fifteen digits") << 2.0 / 3.0 << "0.666666666666667";
+    QTest::newRow("rounding carries") << 99999999999999.99 << "100000000000000";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("not finite") << std::numeric_limits<double>::infinity() << "0";
+}
+
+void ReportBuilderTest::statisticsTotalText()
+{
+    QFETCH(double, total);
+    QFETCH(QString, text);
+    QCOMPARE(::statisticsTotalText(total), text);
+}
+
+void ReportBuilderTest::numbersIgnoreTheDesktopLanguage()
+{
+    // On a desktop that writes decimals with a comma, cells, formulas and totals still read and
+    // write a point.
+    CommaDecimalLocale german;
+    if (!german.isActive())
+        QSKIP("no comma-decimal locale could be made on this system");
+    QCOMPARE(leadingNumberOf(QStringLiteral("7.5")), 7.5);
+    QCOMPARE(leadingNumberOf(QStringLiteral("7,5")), 7.0);
+    const ReportTable table = formulaTable();
+    QCOMPARE(numberText(evaluateFormula(QStringLiteral("[单价]*0.5+[备注]"), table,
+                                        kPrintedFormulaColumns, 1)),
+             QStringLiteral("-1.24999"));
+    QCOMPARE(::statisticsTotalText(0.1 + 0.2), QStringLiteral("0.3"));
 }
 
 void ReportBuilderTest::layoutWithSerialColumn()
@@ -272,10 +427,10 @@ void ReportBuilderTest::statistics()
     req.totals = {QStringLiteral("二"), QStringLiteral("数量")};
     std::unique_ptr<ReportTable> table = buildReport(req);
 
-    // 1.5 truncates to 1, then 1 + 1.5 to 2; 2.7 to 2, then 2 + 3 = 5. Column 1's sum replaces
+    // Exact sums of the cells' leading numbers: 1.5 + 1.5 and 2.7 + 3. Column 1's sum replaces
     // the caption.
-    QCOMPARE(table->text(7, 2), QStringLiteral("2"));
-    QCOMPARE(table->text(7, 3), QStringLiteral("5"));
+    QCOMPARE(table->text(7, 2), QStringLiteral("3"));
+    QCOMPARE(table->text(7, 3), QStringLiteral("5.7"));
     QCOMPARE(table->text(7, 4), QString());
     QVERIFY(table->style(7, 4).bold);
     QCOMPARE(table->style(7, 4).alignment, 5);
@@ -320,6 +475,26 @@ void ReportBuilderTest::customColumns()
     QCOMPARE(table->style(5, 5).alignment, 5);
     QCOMPARE(table->spanOf(1, 2), QRect(2, 1, 7, 1));
     QCOMPARE(table->columnWidth(8), 1);
+}
+
+void ReportBuilderTest::computedColumnOverNegativeAndFractionalValues()
+{
+    fillList({{QStringLiteral("产品名称"), 100, Qt::AlignLeft},
+              {QStringLiteral("产品库存"), 50, Qt::AlignRight}},
+             {{"螺丝", "10"}, {"螺母", "-2.5"}, {"垫片", "0.1"}, {"弹簧", "0.2"}});
+    PrintRequest req = request({0, 1}, false);
+    req.customColumns = {{QStringLiteral("负两倍"), QStringLiteral("[产品库存]*-2")}};
+    req.totals = {QStringLiteral("二"), QStringLiteral("产品库存"), QStringLiteral("负两倍")};
+    const std::unique_ptr<ReportTable> table = buildReport(req);
+
+    // Edge, 产品名称, 产品库存, 负两倍, edge; the statistics row is row 9.
+    QCOMPARE(table->text(4, 4), QStringLiteral("负两倍"));
+    const QStringList doubled = {"-20", "5", "-0.2", "-0.4"};
+    for (int r = 0; r < 4; ++r)
+        QCOMPARE(table->text(5 + r, 4), doubled.at(r));
+    QCOMPARE(table->text(9, 2), QStringLiteral("统 计"));
+    QCOMPARE(table->text(9, 3), QStringLiteral("7.8"));
+    QCOMPARE(table->text(9, 4), QStringLiteral("-15.6"));
 }
 
 void ReportBuilderTest::gridLines_data()

@@ -70,6 +70,8 @@ private slots:
     void unsellableGoodsBecomeOneProblemRecord_data();
     void unsellableGoodsBecomeOneProblemRecord();
     void quantityIsStoredAsTyped();
+    void returnsKeepFractions_data();
+    void returnsKeepFractions();
 
     void refusalsComeInOrder_data();
     void refusalsComeInOrder();
@@ -372,6 +374,98 @@ void TestReturns::quantityIsStoredAsTyped()
              QStringLiteral("2abc"));
     QCOMPARE(stockOf(env, kLot), QStringLiteral("9"));
     QCOMPARE(env.value(QStringLiteral("select 退货记录 from 销售管理模块")), QStringLiteral("2"));
+}
+
+void TestReturns::returnsKeepFractions_data()
+{
+    QTest::addColumn<bool>("loans");
+    QTest::addColumn<QString>("stock");
+    QTest::addColumn<QString>("out");      // quantity sold or lent
+    QTest::addColumn<QString>("returned"); // returned so far
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<bool>("sellable");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stockAfter");
+    QTest::addColumn<QString>("returnedAfter");
+
+    const QString done = QStringLiteral("操作成功");
+    const QString tooMuchSold = QStringLiteral("退货数量大于购买数量请核对后处理");
+    const QString tooMuchLent = QStringLiteral("归还数量大于借用数量请核对后处理");
+    QTest::newRow("sales: 7.5 + 2") << false << "7.5"
+                                    << "5"
+                                    << "0"
+                                    << "2" << true << done << "9.5"
+                                    << "2";
+    QTest::newRow("sales: 1.5 returned + 1") << false << "7"
+                                             << "3"
+                                             << "1.5"
+                                             << "1" << true << done << "8"
+                                             << "2.5";
+    QTest::newRow("sales: 2.5 returned of 3 leaves no 1") << false << "7"
+                                                          << "3"
+                                                          << "2.5"
+                                                          << "1" << true << tooMuchSold << "7"
+                                                          << "2.5";
+    QTest::newRow("sales: within tolerance") << false << "7"
+                                             << "2"
+                                             << "1"
+                                             << "1.00000005" << true << done << "8"
+                                             << "2";
+    QTest::newRow("sales: unsellable") << false << "7.5"
+                                       << "3"
+                                       << "0.5"
+                                       << "2.5" << false << done << "7.5"
+                                       << "3";
+    QTest::newRow("sales: not finite") << false << "7"
+                                       << "5"
+                                       << "0"
+                                       << "1e999" << true << QString("退货数量有误") << "7"
+                                       << "0";
+    QTest::newRow("loans: lent 1.5, back 1.5") << true << "2"
+                                               << "1.5"
+                                               << "0"
+                                               << "1.5" << true << done << "3.5"
+                                               << "1.5";
+    QTest::newRow("loans: lent 2.5, 1.5 back, 1.5 more") << true << "2"
+                                                         << "2.5"
+                                                         << "1.5"
+                                                         << "1.5" << true << tooMuchLent << "2"
+                                                         << "1.5";
+    QTest::newRow("loans: snapped to whole") << true << "1"
+                                             << "2"
+                                             << "0"
+                                             << "0.99999995" << true << done << "2"
+                                             << "1";
+}
+
+void TestReturns::returnsKeepFractions()
+{
+    QFETCH(bool, loans);
+    QFETCH(QString, stock);
+    QFETCH(QString, out);
+    QFETCH(QString, returned);
+    QFETCH(QString, quantity);
+    QFETCH(bool, sellable);
+    QFETCH(QString, message);
+    QFETCH(QString, stockAfter);
+    QFETCH(QString, returnedAfter);
+
+    TestEnvironment env;
+    env.addStock(kLot, QStringLiteral("6901"), QStringLiteral("苹果"), stock);
+    loans ? addLoan(env, kLoan, kLot, out, returned) : addSale(env, kSale, kLot, out, returned);
+    auto window = openWindow(env, loans);
+    ReturnsDriver drive(env, window.get(), loans);
+    QVERIFY(drive.select(loans ? kLoan : kSale));
+    drive.quantity->setText(quantity); // pasted: the filter does not apply
+    (sellable ? drive.doesNotAffect : drive.affects)->setChecked(true);
+    QCOMPARE(drive.press(), message);
+    QCOMPARE(stockOf(env, kLot), stockAfter);
+    QCOMPARE(env.value(loans ? QStringLiteral("select 归还记录 from 借用管理模块")
+                             : QStringLiteral("select 退货记录 from 销售管理模块")),
+             returnedAfter);
+    // Written as numbers, never as text.
+    QCOMPARE(env.value(QStringLiteral("select typeof(产品库存) from 总数据库模块")),
+             QStringLiteral("real"));
 }
 
 void TestReturns::refusalsComeInOrder_data()

@@ -1,5 +1,6 @@
 #include "tests/support/scripteddialogs.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 void ScriptedDialogs::answerMessage(MessageAnswer answer)
@@ -111,12 +112,17 @@ std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&)
 }
 
 std::optional<QString> ScriptedDialogs::chooseSaveFile(QWidget*, const QString& title,
-                                                       const QString&, const QString&)
+                                                       const QString&, const QString&,
+                                                       const QString& defaultSuffix)
 {
     mChoosers.append(QStringLiteral("file:") + title);
+    mSaveFileSuffixes.append(defaultSuffix);
     if (mFiles.isEmpty()) {
         QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
         return std::nullopt;
     }
-    return mFiles.takeFirst();
+    std::optional<QString> path = mFiles.takeFirst();
+    if (path && !path->isEmpty() && !defaultSuffix.isEmpty() && QFileInfo(*path).suffix().isEmpty())
+        path->append(QLatin1Char('.') + defaultSuffix);
+    return path;
 }

@@ -36,11 +36,14 @@ public:
 
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    // A scripted file name without a suffix gets the default suffix, as the real dialog gives it.
     std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
-                                          const QString& defaultName,
-                                          const QString& filter) override;
+                                          const QString& defaultName, const QString& filter,
+                                          const QString& defaultSuffix = {}) override;
     // Choosers shown so far: "font", "color" or "file:" + title.
     const QStringList& choosers() const { return mChoosers; }
+    // The default suffixes the save-file choosers were given, in order.
+    const QStringList& saveFileSuffixes() const { return mSaveFileSuffixes; }
 
     const QList<Shown>& shown() const { return mShown; }
     // The texts (or prompts) of all boxes shown so far, in order.
@@ -69,5 +72,6 @@ private:
     QList<std::optional<QColor>> mColors;
     QList<std::optional<QString>> mFiles;
     QStringList mChoosers;
+    QStringList mSaveFileSuffixes;
     QList<Shown> mShown;
 };

@@ -91,6 +91,12 @@ TestProgramDirectory::TestProgramDirectory() : mPath(mDir.path())
     const char* const functions[] = {
         "create function ifnull(anyelement, anyelement) returns anyelement language sql "
         "immutable as 'select coalesce($1, $2)'",
+        "create function typeof(anyelement) returns text language sql immutable as "
+        "'select case when $1 is null then ''null'' else case pg_typeof($1)::text "
+        "when ''double precision'' then ''real'' when ''real'' then ''real'' "
+        "when ''integer'' then ''integer'' when ''bigint'' then ''integer'' "
+        "when ''smallint'' then ''integer'' when ''bytea'' then ''blob'' "
+        "else ''text'' end end'",
         "create function total_step(double precision, text) returns double precision "
         "language sql immutable as 'select $1 + coalesce($2::double precision, 0)'",
         "create aggregate total(text) (sfunc = total_step, stype = double precision, "
@@ -105,7 +111,15 @@ TestProgramDirectory::TestProgramDirectory() : mPath(mDir.path())
         "create aggregate group_concat(text) (sfunc = concat_step, stype = text)",
         "create function concat_step(text, double precision) returns text language sql "
         "immutable as 'select concat_step($1, $2::text)'",
-        "create aggregate group_concat(double precision) (sfunc = concat_step, stype = text)"};
+        "create aggregate group_concat(double precision) (sfunc = concat_step, stype = text)",
+        "create function concat_step(text, text, text) returns text language sql immutable as "
+        "'select case when $2 is null then $1 when $1 is null then $2 else $1 || $3 || $2 "
+        "end'",
+        "create aggregate group_concat(text, text) (sfunc = concat_step, stype = text)",
+        "create function concat_step(text, double precision, text) returns text language sql "
+        "immutable as 'select concat_step($1, $2::text, $3)'",
+        "create aggregate group_concat(double precision, text) (sfunc = concat_step, "
+        "stype = text)"};
     if (!db.NewOpenDatabase(QDir(folder.path()).filePath(QStringLiteral("datalx.mdb"))))
         qFatal("cannot open the test schema: %s", qPrintable(db.lastError()));
     for (const char* function : functions) {
@@ -175,6 +189,7 @@ int TestEnvironment::count(const QString& table)
 
 bool TestEnvironment::refuseWrites(const QString& timing)
 {
+    mRefusedTable = timing.section(QLatin1Char(' '), -1);
     if (!onServer())
         return db().ExecuteSql(QStringLiteral("create trigger refuse %1 begin select "
                                               "raise(abort, 'refused'); end")
@@ -185,4 +200,10 @@ bool TestEnvironment::refuseWrites(const QString& timing)
            db().ExecuteSql(QStringLiteral("create trigger refuse %1 for each row execute "
                                           "function refuse()")
                                .arg(timing));
+}
+
+bool TestEnvironment::allowWrites()
+{
+    return db().ExecuteSql(onServer() ? QStringLiteral("drop trigger refuse on ") + mRefusedTable
+                                      : QStringLiteral("drop trigger refuse"));
 }

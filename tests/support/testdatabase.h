@@ -74,6 +74,8 @@ public:
     // Makes every write of one kind fail from now on: a trigger for "before insert on 总数据库模块"
     // and the like that refuses the row. False when the trigger could not be made.
     bool refuseWrites(const QString& timing);
+    // Takes that trigger away again.
+    bool allowWrites();
 
     // Fatal data errors raised since the environment was made: "code:message".
     const QStringList& fatalErrors() const { return mFatalErrors; }
@@ -88,4 +90,5 @@ private:
     QStringList mFatalErrors;
     int mRefreshes = 0;
     QList<int> mQuitCodes;
+    QString mRefusedTable;
 };

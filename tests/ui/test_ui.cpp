@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -125,6 +128,7 @@ private slots:
     void messageServiceRunsBox();
     void messageDefaultTitle();
     void messageBoxWideEnoughForTitle();
+    void saveFileDialogAddsSuffixBeforeOverwriteQuestion();
 
     void reportModelPassesTester();
     void reportListCells();
@@ -538,6 +542,33 @@ void TestUi::messageDefaultTitle()
     QCOMPARE(dialogs.lastInput.initialText, QStringLiteral("1"));
     QCOMPARE(dialogs.lastInput.mode, InputMode::Integer);
     QCOMPARE(dialogs.lastInput.owner, &owner);
+}
+
+void TestUi::saveFileDialogAddsSuffixBeforeOverwriteQuestion()
+{
+    QTemporaryDir folder;
+    const QString existing = folder.filePath(QStringLiteral("月报.prn"));
+    QVERIFY(QFile(existing).open(QIODevice::WriteOnly));
+
+    // A name typed without its suffix: the overwrite question is about the file that exists.
+    OpenWidgetDialogs dialogs;
+    QString question;
+    whenModal([&question](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->selectFile(QStringLiteral("月报"));
+        whenModal([&question](QWidget* box) {
+            question = qobject_cast<QMessageBox*>(box)->text();
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+        });
+        static_cast<QDialog*>(dialog)->accept(); // the file dialog's own accept
+    });
+    const std::optional<QString> chosen = dialogs.chooseSaveFile(
+        nullptr, QStringLiteral("请选择欲打印到文件名:"),
+        folder.filePath(QStringLiteral("out.prn")),
+        QStringLiteral("打印输出文件 (*.prn);;所有文件 (*.*)"), QStringLiteral("prn"));
+    QVERIFY(question.contains(QStringLiteral("月报.prn")));
+    QCOMPARE(chosen, std::optional<QString>(existing));
 }
 
 void TestUi::messageBoxWideEnoughForTitle()

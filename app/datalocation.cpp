@@ -1,0 +1,57 @@
+#include "app/datalocation.h"
+
+#include "storage/newdatabase.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace
+{
+
+const QString kDatabaseFileName = QStringLiteral("datalx.mdb");
+const QString kBackupFolder = QStringLiteral("数据库备份");
+
+} // namespace
+
+QString DataLocation::databasePath() const
+{
+    return QDir(directory).filePath(databaseFileName);
+}
+
+QString perUserDataDirectory(const QString& xdgDataHome, const QString& home)
+{
+    // A relative XDG_DATA_HOME would depend on the folder the program was started from.
+    const QString dataHome = !xdgDataHome.isEmpty() && QDir::isAbsolutePath(xdgDataHome)
+                                 ? xdgDataHome
+                                 : QDir(home).filePath(QStringLiteral(".local/share"));
+    return QDir::cleanPath(QDir(dataHome).filePath(QStringLiteral("Tarnel")));
+}
+
+DataLocation locateData(const QString& programDirectory, const QString& chosenDatabase,
+                        const QString& xdgDataHome, const QString& home)
+{
+    if (!chosenDatabase.isEmpty()) {
+        const QFileInfo file(chosenDatabase);
+        return {file.absolutePath(), file.fileName(), false};
+    }
+    if (QFileInfo::exists(QDir(programDirectory).filePath(kDatabaseFileName)))
+        return {programDirectory, kDatabaseFileName, false};
+    return {perUserDataDirectory(xdgDataHome, home), kDatabaseFileName, true};
+}
+
+QString prepareDataDirectory(const DataLocation& location)
+{
+    QDir directory(location.directory);
+    if (!directory.mkpath(QStringLiteral(".")))
+        return QStringLiteral("cannot make the folder %1").arg(location.directory);
+    const QString database = location.databasePath();
+    if (!QFileInfo::exists(database)) {
+        const QString error = createDatabaseFile(database);
+        // A database another start made in the meantime is as good as a new one.
+        if (!error.isEmpty() && !QFileInfo::exists(database))
+            return QStringLiteral("cannot make %1: %2").arg(database, error);
+    }
+    if (!directory.mkpath(kBackupFolder))
+        return QStringLiteral("cannot make the folder %1").arg(directory.filePath(kBackupFolder));
+    return {};
+}

@@ -1,0 +1,273 @@
+#include "storage/databasefile.h"
+
+#include "storage/newdatabase.h"
+#include "storage/replacementfile.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QMap>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include <optional>
+
+namespace
+{
+
+// One connection, closed when it goes.
+struct Connection {
+    Connection() = default;
+    ~Connection() { sqlite3_close(db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QString error() const
+    {
+        return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    }
+
+    sqlite3* db = nullptr;
+};
+
+using TableColumns = QMap<QString, QStringList>;
+
+// Every table of the database with its column names in order (SQLite's own tables left out);
+// nothing when the schema cannot be read.
+std::optional<TableColumns> tableColumns(sqlite3* db)
+{
+    static const char sql[] =
+        "SELECT m.name, c.name FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
+        "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+        "ORDER BY m.name, c.cid";
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return std::nullopt;
+    }
+    TableColumns tables;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto text = [statement](int column) {
+            return QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+        };
+        tables[text(0)].append(text(1));
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    return tables;
+}
+
+// The tables of the built-in schema, read from a database made from it in memory.
+const TableColumns& expectedTables()
+{
+    static const TableColumns tables = [] {
+        Connection memory;
+        if (sqlite3_open_v2(":memory:", &memory.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                            nullptr) != SQLITE_OK ||
+            sqlite3_exec(memory.db, schemaText().toUtf8().constData(), nullptr, nullptr, nullptr) !=
+                SQLITE_OK)
+            return TableColumns();
+        return tableColumns(memory.db).value_or(TableColumns());
+    }();
+    return tables;
+}
+
+// "ok" when PRAGMA integrity_check finds nothing wrong, else its first finding or the error.
+QString integrityCheck(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    QStringList findings;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        findings.append(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))));
+    if (rc != SQLITE_DONE)
+        findings = {QString::fromUtf8(sqlite3_errmsg(db))};
+    sqlite3_finalize(statement);
+    return findings.isEmpty() ? QStringLiteral("no result") : findings.first();
+}
+
+// An exclusive lock on a database file, taken through SQLite's own file locking, so that no
+// other connection, in this program or another, reads or writes the file while it is held. The
+// file's content is not read: a damaged database can be locked (and replaced) too.
+class ExclusiveFileLock
+{
+public:
+    bool acquire(const QString& path, int waitMs)
+    {
+        if (sqlite3_open_v2(QFileInfo(path).filePath().toUtf8().constData(), &mConnection.db,
+                            SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_file* file = nullptr;
+        if (sqlite3_file_control(mConnection.db, "main", SQLITE_FCNTL_FILE_POINTER, &file) !=
+                SQLITE_OK ||
+            !file || !file->pMethods)
+            return false;
+        // The lock levels in the order SQLite climbs them; a busy level is tried again until
+        // the wait is over, as SQLite's busy timeout does.
+        const QDeadlineTimer deadline(waitMs);
+        for (const int level : {SQLITE_LOCK_SHARED, SQLITE_LOCK_RESERVED, SQLITE_LOCK_EXCLUSIVE}) {
+            for (;;) {
+                const int rc = file->pMethods->xLock(file, level);
+                if (rc == SQLITE_OK)
+                    break;
+                if (rc != SQLITE_BUSY || deadline.hasExpired())
+                    return false;
+                sqlite3_sleep(10);
+            }
+        }
+        return true;
+    }
+
+    // Closing the connection releases the lock.
+
+private:
+    Connection mConnection;
+};
+
+// The files SQLite keeps beside a database while it writes: a journal or log left there
+// belongs to the database's current content.
+const char* const kCompanionSuffixes[] = {"-journal", "-wal"};
+
+// Moves the companions of a database file out of the way (under the database's exclusive lock),
+// to be put back when the database file stays, or removed once it has been replaced.
+class CompanionsAside
+{
+public:
+    explicit CompanionsAside(const QString& databasePath)
+    {
+        for (const char* suffix : kCompanionSuffixes) {
+            const QString companion = databasePath + QLatin1String(suffix);
+            if (QFileInfo::exists(companion))
+                mMoved.append(companion);
+        }
+    }
+
+    bool moveAside()
+    {
+        for (qsizetype i = 0; i < mMoved.size(); ++i) {
+            if (!renameReplacing(mMoved[i], asideName(mMoved[i]))) {
+                mMoved.resize(i);
+                putBack();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void putBack()
+    {
+        for (const QString& companion : mMoved)
+            renameReplacing(asideName(companion), companion);
+        mMoved.clear();
+    }
+
+    void remove()
+    {
+        for (const QString& companion : mMoved)
+            QFile::remove(asideName(companion));
+        mMoved.clear();
+    }
+
+private:
+    static QString asideName(const QString& companion)
+    {
+        return companion + QStringLiteral(".stale");
+    }
+
+    QStringList mMoved;
+};
+
+// Copies the bytes of a regular file onto target (which is truncated).
+bool copyContent(const QString& source, const QString& target)
+{
+    if (!QFileInfo(source).isFile())
+        return false;
+    QFile in(source);
+    QFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    return in.error() == QFileDevice::NoError && out.flush();
+}
+
+} // namespace
+
+bool isWarehouseDatabase(const QString& path, QString* problem)
+{
+    const auto fail = [problem](const QString& why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    if (!QFileInfo(path).isFile())
+        return fail(QStringLiteral("no such file"));
+    Connection file;
+    if (sqlite3_open_v2(QFileInfo(path).filePath().toUtf8().constData(), &file.db,
+                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return fail(file.error());
+    // The first read proves that the file is an SQLite database at all.
+    if (sqlite3_exec(file.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        return fail(file.error());
+    const QString integrity = integrityCheck(file.db);
+    if (integrity != QLatin1String("ok"))
+        return fail(integrity);
+    const std::optional<TableColumns> tables = tableColumns(file.db);
+    if (!tables)
+        return fail(file.error());
+    const TableColumns& expected = expectedTables();
+    if (expected.isEmpty())
+        return fail(QStringLiteral("the schema is missing from the program"));
+    for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
+        if (tables->value(table.key()) != table.value())
+            return fail(
+                QStringLiteral("table %1 is missing or has other columns").arg(table.key()));
+    }
+    return true;
+}
+
+bool replaceDatabaseFile(const QString& source, const QString& databasePath, int waitMs,
+                         QString* problem)
+{
+    const auto fail = [problem](const QString& why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    // Held until the new file is in place: nobody works on the old one meanwhile.
+    ExclusiveFileLock lock;
+    if (QFileInfo::exists(databasePath) && !lock.acquire(databasePath, waitMs))
+        return fail(QStringLiteral("the database file is in use"));
+
+    ReplacementFile copy(databasePath);
+    if (!copy.isValid() || !copyContent(source, copy.path()))
+        return fail(QStringLiteral("cannot copy %1").arg(source));
+    // What is checked is the copy that takes the database's place.
+    if (!isWarehouseDatabase(copy.path(), problem))
+        return false;
+
+    CompanionsAside companions(databasePath);
+    if (!companions.moveAside())
+        return fail(QStringLiteral("cannot move the old journal aside"));
+    if (!copy.commit()) {
+        companions.putBack();
+        return fail(QStringLiteral("cannot put the copy in place"));
+    }
+    companions.remove();
+    flushFolderToDisk(QFileInfo(databasePath).absolutePath());
+    return true;
+}

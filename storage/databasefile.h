@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Work on database files as a whole: checking a file, and putting a backup in place of the
+// database file.
+
+// Milliseconds a whole-file operation waits for another connection to let go of the file.
+inline constexpr int kDatabaseFileWaitMs = 2000;
+
+// Whether the file is a whole warehouse database: it opens read-only as an SQLite database,
+// passes its integrity check and holds the ten tables with the columns (names and order) of the
+// built-in schema. When it is not, problem (if given) says why, for diagnostics.
+bool isWarehouseDatabase(const QString& path, QString* problem = nullptr);
+
+// Puts a copy of source in place of the database file at databasePath. The current file is locked
+// first, exclusively (waiting at most waitMs for other connections to finish); the copy is written
+// beside it, flushed to disk and checked (isWarehouseDatabase) before it is renamed over it. A
+// rollback journal or write-ahead log left beside the current file belongs to the old content and
+// is removed, so that it is never replayed into the restored one. False, with the current file and
+// its companions as they were, when any step fails.
+bool replaceDatabaseFile(const QString& source, const QString& databasePath,
+                         int waitMs = kDatabaseFileWaitMs, QString* problem = nullptr);
