@@ -3,6 +3,7 @@
 #include "admin/accountwindow.h"
 #include "admin/maintenance.h"
 #include "admin/recorddetailswindow.h"
+#include "core/context.h"
 
 namespace
 {
@@ -27,5 +28,8 @@ QWidget* openAccountWindow(AppContext& context, QWidget* loginWindow)
 
 QWidget* openRestoreWindow(AppContext& context)
 {
+    // A server's data is restored on the server: no window, nothing changes, nothing ends.
+    if (tellServerBackups(context, context.mainWindow()))
+        return nullptr;
     return openWindow(new RestoreWindow(context));
 }

@@ -9,4 +9,5 @@ class QWidget;
 QWidget* openRecordDetailsWindow(AppContext& context);
 // The account window, opened from the login window, which it closes when it goes.
 QWidget* openAccountWindow(AppContext& context, QWidget* loginWindow);
+// On a server connection no window opens (null): a box says that pg_restore restores the data.
 QWidget* openRestoreWindow(AppContext& context);
