@@ -31,7 +31,7 @@ bool clearStockAndDocuments(Database& db);
 // What "备份数据库" and "恢复数据库" say on a server connection: the server's own tools copy and
 // restore its data.
 inline const QString kServerBackupText =
-    QStringLiteral("数据库位于服务器上，备份与恢复请在服务器上使用 pg_dump 和 pg_restore 完成。");
+    QStringLiteral("数据库位于服务器上。\n请在服务器上用 pg_dump 备份，用 pg_restore 恢复。");
 
 // On a server connection, shows that box (title "提示") over owner and returns true; changes
 // nothing. False over the file.
