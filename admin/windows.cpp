@@ -1,6 +1,7 @@
 #include "admin/windows.h"
 
 #include "admin/accountwindow.h"
+#include "admin/lothistorywindow.h"
 #include "admin/maintenance.h"
 #include "admin/recorddetailswindow.h"
 #include "core/context.h"
@@ -32,4 +33,23 @@ QWidget* openRestoreWindow(AppContext& context)
     if (tellServerBackups(context, context.mainWindow()))
         return nullptr;
     return openWindow(new RestoreWindow(context));
+}
+
+QWidget* openLotHistoryWindow(AppContext& context, const QString& lot)
+{
+    if (QWidget* owner = context.mainWindow()) {
+        const QList<LotHistoryWindow*> open =
+            owner->findChildren<LotHistoryWindow*>(Qt::FindDirectChildrenOnly);
+        for (LotHistoryWindow* window : open) {
+            // A window being closed is hidden until it is deleted; it no longer counts.
+            if (window->lot() != lot || !window->isVisible())
+                continue;
+            window->reload();
+            window->showNormal();
+            window->raise();
+            window->activateWindow();
+            return window;
+        }
+    }
+    return openWindow(new LotHistoryWindow(context, lot));
 }

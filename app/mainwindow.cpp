@@ -143,6 +143,8 @@ void MainWindow::buildControls()
     mStockList = placeControl(new ReportList(client), QStringLiteral("超级列表框主"),
                               QRect(8, 83, 704, 415));
     mStockList->setColumns(stockListColumns());
+    connect(mStockList, &ReportList::doubleClicked, this,
+            [this](const QModelIndex& index) { openLotHistory(index.row()); });
 
     auto* refreshButton = addCommandButton(client, QStringLiteral("按钮_刷新"),
                                            QStringLiteral("刷新数据"), QRect(724, 118, 88, 24));
@@ -215,6 +217,17 @@ void MainWindow::openWindowAt(int position)
         if (WindowOpener open = kWindowOpeners[std::size_t(position)])
             open(mContext);
     }
+}
+
+void MainWindow::openLotHistory(int row)
+{
+    if (row < 0 || row >= mStockList->rowCount())
+        return;
+    if (!mContext.isAdministrator()) {
+        mContext.dialogs().message(this, QStringLiteral("本页面仅管理员可操作"), kInfoTitle);
+        return;
+    }
+    openLotHistoryWindow(mContext, mStockList->cellText(row, 1));
 }
 
 LoginWindow* MainWindow::openLoginWindow()

@@ -35,6 +35,10 @@ public:
     // Opens what the icon at the position stands for, with its permission check (-1: nothing).
     void openWindowAt(int position);
 
+    // A double click on a row of the stock list: the history of its lot, for the administrator
+    // only.
+    void openLotHistory(int row);
+
     // The login window, opened (or raised when already open).
     LoginWindow* openLoginWindow();
     AboutWindow* openAboutWindow();

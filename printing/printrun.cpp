@@ -76,6 +76,16 @@ void PrintProgressBox::reject()
     emit abortRequested();
 }
 
+std::unique_ptr<PrintProgressBox> PrintRun::showProgressBox()
+{
+    auto progress = std::make_unique<PrintProgressBox>(mOwner);
+    progress->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(progress.get(), &PrintProgressBox::abortRequested,
+                     [this] { mAborted = true; });
+    progress->show();
+    return progress;
+}
+
 PrintRun::PrintRun(AppContext& context, QWidget* owner, ReportTable& table)
     : mContext(context), mOwner(owner), mTable(table)
 {
@@ -119,6 +129,11 @@ bool PrintRun::run()
         tell(QStringLiteral("未指定欲打印到的文件名称"), MessageIcon::Warning);
         return false;
     }
+    if (settings.printToFile) {
+        const ReportFileFormat format = reportFileFormatOf(settings.fileName);
+        if (format != ReportFileFormat::Pages)
+            return writeSpreadsheet(settings, format);
+    }
     const std::unique_ptr<QPrinter> printer = printerFor(settings);
     if (!printer) {
         tell(QStringLiteral("无法创建打印机设备"), MessageIcon::Error);
@@ -159,10 +174,7 @@ bool PrintRun::run()
     // Table units (tenths of a millimetre) to device pixels, from the paper's corner.
     painter.scale(printer->logicalDpiX() / 254.0, printer->logicalDpiY() / 254.0);
 
-    PrintProgressBox progress(mOwner);
-    progress.setWindowModality(Qt::ApplicationModal);
-    QObject::connect(&progress, &PrintProgressBox::abortRequested, [this] { mAborted = true; });
-    progress.show();
+    const std::unique_ptr<PrintProgressBox> progress = showProgressBox();
 
     const ReportPainter pages(table, selection.layout);
     const QString target = printTarget(settings);
@@ -180,7 +192,7 @@ bool PrintRun::run()
             first = false;
             const QString text = printProgressText(copy, copies, page, pageCount, target);
             const int percent = ((copy - 1) * pageCount + page) * 100 / (copies * pageCount);
-            progress.setProgress(text, percent);
+            progress->setProgress(text, percent);
             if (mObserver)
                 mObserver(text, percent);
             pages.paintPage(painter, selection.pages[std::size_t(page - 1)], false);
@@ -193,11 +205,58 @@ bool PrintRun::run()
         printer->abort();
     const bool ended = painter.end();
     // Hidden, not closed: closing the box is the operator's way to abort.
-    progress.hide();
+    progress->hide();
 
     if (mAborted)
         return false;
     if (pageFailed || !ended || (output && !output->commit())) {
+        tell(QStringLiteral("打印页失败"), MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool PrintRun::writeSpreadsheet(const ReportPrintSettings& settings, ReportFileFormat format)
+{
+    // Written beside the chosen file and put in its place only when complete, as a printed file
+    // is: an abort or a failure leaves no file, and a file it was to replace stays as it was. The
+    // writer goes before the new file does.
+    ReplacementFile output(settings.fileName);
+    const ReportSheet sheet = reportSheetOf(mTable);
+    const std::unique_ptr<SheetWriter> writer = SheetWriter::make(format);
+    if (!output.isValid() || !writer || !writer->begin(sheet, output.path())) {
+        tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
+        return false;
+    }
+
+    // One file holds one copy; the rows are written page by page, as the pages would print.
+    const std::vector<std::vector<int>> pages = sheetRowsByPage(sheet, layoutReport(mTable).pages);
+    const std::unique_ptr<PrintProgressBox> progress = showProgressBox();
+    const QString target = printTarget(settings);
+    const int pageCount = int(pages.size());
+    bool rowFailed = false;
+    mAborted = false;
+    for (int page = 1; page <= pageCount && !rowFailed; ++page) {
+        const QString text = printProgressText(1, 1, page, pageCount, target);
+        const int percent = page * 100 / pageCount;
+        progress->setProgress(text, percent);
+        if (mObserver)
+            mObserver(text, percent);
+        for (const int row : pages[std::size_t(page - 1)]) {
+            if (!writer->writeRow(row)) {
+                rowFailed = true;
+                break;
+            }
+        }
+        QCoreApplication::processEvents();
+        if (mAborted)
+            break;
+    }
+    progress->hide();
+
+    if (mAborted)
+        return false;
+    if (rowFailed || !writer->finish() || !output.commit()) {
         tell(QStringLiteral("打印页失败"), MessageIcon::Error);
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/reportexport.h"
 #include "printing/reporttable.h"
 #include "ui/dialogservice.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class AppContext;
 class QLabel;
@@ -41,7 +43,9 @@ private:
 
 // Prints a report under its print settings: all copies of the chosen pages, to the chosen
 // printer or to a file (a PDF file, whatever its name), showing the progress box and processing
-// window events between pages so that the operator can abort.
+// window events between pages so that the operator can abort. A file named .xlsx or .csv gets
+// the whole report as a spreadsheet instead of pages, written page by page with the same
+// progress box; an abort leaves no file.
 class PrintRun
 {
 public:
@@ -58,6 +62,10 @@ public:
 
 private:
     void tell(const QString& text, MessageIcon icon);
+    // The progress box over the owner, shown; its abort sets mAborted.
+    std::unique_ptr<PrintProgressBox> showProgressBox();
+    // Writes the whole report into the spreadsheet file of the settings.
+    bool writeSpreadsheet(const ReportPrintSettings& settings, ReportFileFormat format);
 
     AppContext& mContext;
     QWidget* mOwner;

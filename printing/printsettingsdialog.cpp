@@ -41,6 +41,13 @@ QString printerEntryText(const QString& location, const QString& name)
     return QStringLiteral("%1 上的 %2").arg(port, name);
 }
 
+QStringList printFileFilters()
+{
+    return {QStringLiteral("打印输出文件 (*.prn)"), QStringLiteral("所有文件 (*.*)"),
+            QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("Excel 工作簿 (*.xlsx)"),
+            QStringLiteral("CSV 文件 (*.csv)")};
+}
+
 int initialPrinterIndex(const QStringList& names, const QString& lastChosen,
                         const QString& defaultName)
 {
@@ -319,10 +326,12 @@ void PrintSettingsDialog::applyEnabling()
 
 void PrintSettingsDialog::chooseFile()
 {
-    // The dialog adds the default extension itself, before it asks about overwriting.
+    // The dialog adds the default extension itself, before it asks about overwriting. Besides
+    // printed pages (a PDF file, whatever its name) a file can take the report as an Excel
+    // workbook or a CSV file: the file name's extension decides.
     const std::optional<QString> path = mContext.dialogs().chooseSaveFile(
         this, QStringLiteral("请选择欲打印到文件名:"), QStringLiteral("out.prn"),
-        QStringLiteral("打印输出文件 (*.prn);;所有文件 (*.*)"), QStringLiteral("prn"));
+        printFileFilters().join(QStringLiteral(";;")), QStringLiteral("prn"));
     if (!path || path->isEmpty())
         return;
     mFileName->setText(*path);

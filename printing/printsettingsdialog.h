@@ -26,6 +26,11 @@ QString millimetreText(int tenths);
 // "本地" when it has none) and its name.
 QString printerEntryText(const QString& location, const QString& name);
 
+// The file kinds the print-to-file chooser "..." offers, in order: printed pages
+// "打印输出文件 (*.prn)" and "所有文件 (*.*)", then "PDF 文件 (*.pdf)", "Excel 工作簿 (*.xlsx)" and
+// "CSV 文件 (*.csv)".
+QStringList printFileFilters();
+
 // The printer selected when the dialog opens: the one chosen last time when it is listed, else
 // the system's default printer, else the first; -1 for an empty list.
 int initialPrinterIndex(const QStringList& names, const QString& lastChosen,

@@ -10,6 +10,7 @@ tarnel_packages=(
     fonts-wqy-microhei
     xvfb xauth
     poppler-utils
+    libxlsxwriter-dev unzip
     locales
     desktop-file-utils dpkg-dev file
 )

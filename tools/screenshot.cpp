@@ -1,6 +1,8 @@
 // Photographs the main window after an administrator login, over a new database in a temporary
-// program directory holding a few stock lots. Also photographs the login and about windows.
-// Usage: tarnel-screenshot OUTPUT_DIRECTORY (run under an X server, e.g. xvfb-run).
+// program directory holding a few stock lots with their stock-in documents. Also photographs
+// the login and about windows and the history of the selected lot, opened by a double click.
+// Usage: tarnel-screenshot OUTPUT_DIRECTORY [HOLD_MS] (run under an X server, e.g. xvfb-run);
+// HOLD_MS keeps the windows open that long at the end, for a picture of the whole desktop.
 #include "app/aboutwindow.h"
 #include "app/application.h"
 #include "app/loginwindow.h"
@@ -85,10 +87,16 @@ int main(int argc, char** argv)
             {"rk2018351014", "6901234567892", "电动扳手", "12", "台", "无"},
             {"rk2018361230", "6901234567893", "安全手套", "40", "包", "每包十双"},
         };
-        for (const QStringList& lot : lots)
+        for (const QStringList& lot : lots) {
             db.ExecuteSql(QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品名称,"
                                          "产品库存,产品单位,备注)values(?,?,?,?,?,?)"),
                           {lot[0], lot[1], lot[2], lot[3], lot[4], lot[5]});
+            db.ExecuteSql(QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,"
+                                         "入库数量,产品单位,入库时间,入库人员,备注)"
+                                         "values(?,?,?,?,?,?,?,?)"),
+                          {lot[0], lot[1], lot[2], lot[3], lot[4], QStringLiteral("2018-3-5"),
+                           QStringLiteral("admin"), lot[5]});
+        }
         db.CloseDatabase();
     }
 
@@ -112,5 +120,16 @@ int main(int argc, char** argv)
     QWidget* about = window.openAboutWindow();
     settle(300);
     ok = save(about, output.filePath(QStringLiteral("about.png"))) && ok;
+    about->close();
+
+    window.openLotHistory(1);
+    settle(300);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* history : windows) {
+        if (history->isVisible() && history->windowTitle().startsWith(QStringLiteral("批次履历")))
+            ok = save(history, output.filePath(QStringLiteral("lothistory.png"))) && ok;
+    }
+    if (argc > 2)
+        settle(QString::fromLocal8Bit(argv[2]).toInt());
     return ok ? 0 : 1;
 }

@@ -1,13 +1,16 @@
 // Saves a picture of every working window over a temporary database with a few stock lots,
-// sales, loans, problem records and accounts, for checking the layouts by eye, and prints two
-// sample reports to PDF files (report.pdf, and report_statistics.pdf with a computed column and
-// the statistics row):
+// sales, loans, returns, problem records and accounts, for checking the layouts by eye, and
+// prints two sample reports to PDF files (report.pdf, and report_statistics.pdf with a computed
+// column and the statistics row); the statistics report is also written as report.xlsx and
+// report.csv, and the workbook, read back from its file, drawn as a spreadsheet shows it
+// (report_xlsx.png):
 //   xvfb-run -a build-tests/bin/tarnel-window-screens /tmp/screens [default] [LINE_STYLE]
 // (a second argument "default" keeps the platform's font instead of the application's; a third
 // chooses the grid line style, 1 to 4, of the sample report).
 
 #include "admin/accounts.h"
 #include "admin/accountwindow.h"
+#include "admin/lothistorywindow.h"
 #include "admin/maintenance.h"
 #include "admin/recorddetailswindow.h"
 #include "movements/windows.h"
@@ -20,6 +23,7 @@
 #include "printing/reportbuilder.h"
 #include "returns/windows.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/spreadsheetfiles.h"
 #include "tests/support/testdatabase.h"
 #include "ui/reportlist.h"
 
@@ -27,12 +31,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QWidget>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace
@@ -59,7 +66,7 @@ void run(TestEnvironment& env, const QString& sql, const QVariantList& values)
 void addSampleData(TestEnvironment& env)
 {
     env.addStock("rk2018357130", "6901234567890", "不锈钢螺丝 M4×20", "120", "盒", "无");
-    env.addStock("rk2018358215", "6907654321098", "六角螺母 M4", "7.5", "千克", "散装");
+    env.addStock("rk2018358215", "6907654321098", "六角螺母 M4", "5", "千克", "散装");
     env.addStock("rk20183101020", "A-100", "活动扳手 250mm", "3", "把", "借用频繁");
     const QString stockIn =
         QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,产品单位,"
@@ -81,6 +88,30 @@ void addSampleData(TestEnvironment& env)
          "2018-3-10", "张会计"});
     run(env, QStringLiteral("update 销售管理模块 set 退货记录=? where 销售单号=? "),
         {"1", "xs2018351030"});
+    run(env,
+        QStringLiteral("insert into 退货管理模块(退货单号,销售单号,入库单号,产品ID,产品名称,"
+                       "退货数量,产品单位,退货原因,是否影响二次销售,退货时间,操作人员,备注)"
+                       "values(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {"th2018361512", "xs2018351030", "rk2018357130", "6901234567890", "不锈钢螺丝 M4×20", "1",
+         "盒", "螺纹损坏", "影响", "2018-3-6", "admin", "客户退回"});
+    // The nuts' lot: sold, partly written off, lent and given back; its stock of 5 agrees with
+    // its documents.
+    run(env,
+        QStringLiteral("insert into 出库管理模块(出库单号,入库单号,产品ID,产品名称,出库数量,"
+                       "产品单位,出库原因,出库时间,操作人员,备注)values(?,?,?,?,?,?,?,?,?,?)"),
+        {"ck20183119150", "rk2018358215", "6907654321098", "六角螺母 M4", "0.5", "千克", "报损",
+         "2018-3-11", "zhang", "受潮生锈"});
+    run(env,
+        QStringLiteral("insert into 借用管理模块(借用单号,入库单号,产品ID,产品名称,借用数量,"
+                       "产品单位,借用人员单位,借用时间,审批人员,备注)values(?,?,?,?,?,?,?,?,?,?)"),
+        {"jy201831210450", "rk2018358215", "6907654321098", "六角螺母 M4", "1", "千克",
+         "装配车间 王工", "2018-3-12", "admin", "试装"});
+    run(env,
+        QStringLiteral("insert into 归还管理模块(归还单号,借用单号,入库单号,产品ID,产品名称,"
+                       "归还数量,产品单位,归还人员,是否影响二次销售,归还时间,接收人员,备注)"
+                       "values(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {"gh20183141620", "jy201831210450", "rk2018358215", "6907654321098", "六角螺母 M4", "1",
+         "千克", "王工", "不影响", "2018-3-14", "admin", "完好"});
     run(env,
         QStringLiteral("insert into 借用管理模块(借用单号,入库单号,产品ID,产品名称,借用数量,"
                        "产品单位,借用人员单位,借用时间,审批人员,备注)values(?,?,?,?,?,?,?,?,?,?)"),
@@ -182,6 +213,94 @@ bool saveReportScreens(TestEnvironment& env, const QDir& out, int lineStyle)
     return ok && printed;
 }
 
+// Draws the first sheet of a workbook, read back from its file, as a spreadsheet program shows
+// it: column letters and row numbers, the column widths, merged cells, bold cells, alignments,
+// number cells through their formats, and the line under the frozen rows.
+bool drawWorkbook(const QString& path, const QString& picture)
+{
+    const XlsxSheet sheet = readXlsx(path);
+    if (!sheet.error.isEmpty()) {
+        std::printf("FAILED %s\n", qPrintable(sheet.error));
+        return false;
+    }
+    const int rowHeight = 24;
+    const int headerWidth = 36;
+    std::vector<int> left{headerWidth};
+    for (int c = 0; c < sheet.columnCount(); ++c) {
+        const auto width = sheet.columnWidths.find(c);
+        const double characters = width == sheet.columnWidths.end() ? 8.43 : width->second;
+        left.push_back(left.back() + int(characters * 7 + 5));
+    }
+    const int rows = sheet.rowCount() + 2;
+    QImage image(left.back() + 20, (rows + 1) * rowHeight + 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+    const auto rectOf = [&](int row, int column, int rowSpan = 1, int columnSpan = 1) {
+        return QRect(left[std::size_t(column)], (row + 1) * rowHeight,
+                     left[std::size_t(column + columnSpan)] - left[std::size_t(column)],
+                     rowSpan * rowHeight);
+    };
+    painter.fillRect(0, 0, image.width(), rowHeight, QColor(230, 230, 230));
+    painter.fillRect(0, 0, headerWidth, image.height(), QColor(230, 230, 230));
+    painter.setPen(QColor(210, 210, 210));
+    for (int c = 0; c < sheet.columnCount(); ++c) {
+        painter.drawText(QRect(left[std::size_t(c)], 0,
+                               left[std::size_t(c + 1)] - left[std::size_t(c)], rowHeight),
+                         Qt::AlignCenter, QString(QChar(u'A' + c)));
+        painter.drawLine(left[std::size_t(c + 1)], 0, left[std::size_t(c + 1)], image.height());
+    }
+    for (int r = 0; r < rows; ++r) {
+        painter.drawText(QRect(0, (r + 1) * rowHeight, headerWidth, rowHeight), Qt::AlignCenter,
+                         QString::number(r + 1));
+        painter.drawLine(0, (r + 2) * rowHeight, image.width(), (r + 2) * rowHeight);
+    }
+    // Merged ranges: one white cell over the range.
+    std::map<std::pair<int, int>, QRect> merged;
+    for (const QString& reference : sheet.merges) {
+        const QStringList corners = reference.split(QLatin1Char(':'));
+        const auto position = [](const QString& cell) {
+            int column = 0;
+            qsizetype i = 0;
+            while (i < cell.size() && cell.at(i).isLetter())
+                column = column * 26 + (cell.at(i++).unicode() - 'A' + 1);
+            return std::pair<int, int>(cell.mid(i).toInt() - 1, column - 1);
+        };
+        const auto [top, first] = position(corners.value(0));
+        const auto [bottom, last] = position(corners.value(1));
+        const QRect rect = rectOf(top, first, bottom - top + 1, last - first + 1);
+        painter.fillRect(rect.adjusted(1, 1, 0, 0), Qt::white);
+        merged[{top, first}] = rect;
+    }
+    painter.setPen(Qt::black);
+    for (const auto& [position, cell] : sheet.cells) {
+        const auto found = merged.find(position);
+        const QRect rect =
+            found != merged.end() ? found->second : rectOf(position.first, position.second);
+        QFont font = painter.font();
+        font.setBold(cell.bold);
+        painter.setFont(font);
+        Qt::Alignment alignment = Qt::AlignVCenter;
+        if (cell.horizontalAlignment == QLatin1String("center"))
+            alignment |= Qt::AlignHCenter;
+        else if (cell.horizontalAlignment == QLatin1String("right") ||
+                 (cell.horizontalAlignment.isEmpty() && cell.isNumber))
+            alignment |= Qt::AlignRight;
+        else
+            alignment |= Qt::AlignLeft;
+        painter.drawText(rect.adjusted(3, 0, -3, 0), alignment, cell.shown());
+    }
+    if (sheet.frozenRows > 0) {
+        painter.setPen(QPen(Qt::darkGray, 2));
+        const int y = (sheet.frozenRows + 1) * rowHeight;
+        painter.drawLine(0, y, image.width(), y);
+    }
+    painter.end();
+    const bool saved = image.save(picture);
+    std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(picture));
+    return saved;
+}
+
 // A short stock report with a computed column, twice the stock negated, and the statistics row
 // over the stock and the computed column, its title in red, printed to a PDF file.
 bool printStatisticsReport(TestEnvironment& env, const QDir& out)
@@ -207,6 +326,7 @@ bool printStatisticsReport(TestEnvironment& env, const QDir& out)
     request.serialColumn = true;
     request.customColumns = {{QStringLiteral("负两倍"), QStringLiteral("[产品库存]*-2")}};
     request.totals = {QStringLiteral("二"), QStringLiteral("产品库存"), QStringLiteral("负两倍")};
+    request.remarks = QStringLiteral("备注：数量以\"千克\"计,含损耗");
     request.landscape = false;
     request.paper = 2;
     auto report = buildReport(request);
@@ -214,11 +334,17 @@ bool printStatisticsReport(TestEnvironment& env, const QDir& out)
         return false;
     ReportPrintSettings& printing = report->printSettings();
     printing.printToFile = true;
-    printing.fileName = out.filePath(QStringLiteral("report_statistics.pdf"));
-    PrintRun run(env.context(), nullptr, *report);
-    const bool printed = run.run();
-    std::printf("%s %s\n", printed ? "printed" : "FAILED", qPrintable(printing.fileName));
-    return printed;
+    bool printed = true;
+    // The same report on pages, as a workbook and as a CSV file.
+    for (const char* name : {"report_statistics.pdf", "report.xlsx", "report.csv"}) {
+        printing.fileName = out.filePath(QString::fromLatin1(name));
+        PrintRun run(env.context(), nullptr, *report);
+        const bool done = run.run();
+        std::printf("%s %s\n", done ? "printed" : "FAILED", qPrintable(printing.fileName));
+        printed = done && printed;
+    }
+    return printed && drawWorkbook(out.filePath(QStringLiteral("report.xlsx")),
+                                   out.filePath(QStringLiteral("report_xlsx.png")));
 }
 
 } // namespace
@@ -261,6 +387,12 @@ int main(int argc, char** argv)
     ok = save(&details, out, "details_welcome.png") && ok;
     details.findChild<QTabWidget*>(QStringLiteral("高级选择夹1"))->setCurrentIndex(1);
     ok = save(&details, out, "details_stockin.png") && ok;
+    // A lot whose documents agree with its stock, and one whose stock disagrees (the sale was
+    // never taken off it).
+    LotHistoryWindow history(env.context(), QStringLiteral("rk2018358215"));
+    ok = save(&history, out, "lothistory.png") && ok;
+    LotHistoryWindow mismatch(env.context(), QStringLiteral("rk2018357130"));
+    ok = save(&mismatch, out, "lothistory_mismatch.png") && ok;
     AccountWindow accounts(env.context(), nullptr);
     accounts.listAccounts();
     ok = save(&accounts, out, "accounts.png") && ok;

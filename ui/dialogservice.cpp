@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSpacerItem>
 
 #include <algorithm>
@@ -252,10 +253,22 @@ std::optional<QString> WidgetDialogService::chooseSaveFile(QWidget* owner, const
     // have the suffix added after it closes, so Qt's dialog is used.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(defaultSuffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, defaultSuffix](const QString& filter) {
+                         const QString suffix = nameFilterSuffix(filter);
+                         dialog.setDefaultSuffix(suffix.isEmpty() ? defaultSuffix : suffix);
+                     });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return std::nullopt;
     return path;
+}
+
+QString nameFilterSuffix(const QString& nameFilter)
+{
+    static const QRegularExpression onePattern(QStringLiteral("\\(\\s*\\*\\.(\\w+)\\s*\\)\\s*$"));
+    const QRegularExpressionMatch match = onePattern.match(nameFilter);
+    return match.hasMatch() ? match.captured(1) : QString();
 }

@@ -91,5 +91,11 @@ std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request);
 // pressed, or Cancel / No / Ok when it was closed without one.
 MessageAnswer messageAnswer(const QMessageBox& box, MessageButtons buttons);
 
+// The suffix (without its dot) of a file dialog's name filter that names one kind of file,
+// "xlsx" for "Excel 工作簿 (*.xlsx)"; empty for a filter of several patterns or of every file
+// ("*.*"). The save-file dialog completes a name typed without a suffix with the suffix of the
+// filter chosen, or with its default suffix when the filter names none.
+QString nameFilterSuffix(const QString& nameFilter);
+
 // The leading decimal integer of a text, as the integer input box reads it (0 when none).
 qint64 leadingInteger(const QString& text);

@@ -112,11 +112,12 @@ std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&)
 }
 
 std::optional<QString> ScriptedDialogs::chooseSaveFile(QWidget*, const QString& title,
-                                                       const QString&, const QString&,
+                                                       const QString&, const QString& filter,
                                                        const QString& defaultSuffix)
 {
     mChoosers.append(QStringLiteral("file:") + title);
     mSaveFileSuffixes.append(defaultSuffix);
+    mSaveFileFilters.append(filter);
     if (mFiles.isEmpty()) {
         QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
         return std::nullopt;

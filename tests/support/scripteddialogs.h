@@ -44,6 +44,8 @@ public:
     const QStringList& choosers() const { return mChoosers; }
     // The default suffixes the save-file choosers were given, in order.
     const QStringList& saveFileSuffixes() const { return mSaveFileSuffixes; }
+    // The file filters ("a (*.x);;b (*.y)") the save-file choosers were given, in order.
+    const QStringList& saveFileFilters() const { return mSaveFileFilters; }
 
     const QList<Shown>& shown() const { return mShown; }
     // The texts (or prompts) of all boxes shown so far, in order.
@@ -73,5 +75,6 @@ private:
     QList<std::optional<QString>> mFiles;
     QStringList mChoosers;
     QStringList mSaveFileSuffixes;
+    QStringList mSaveFileFilters;
     QList<Shown> mShown;
 };
