@@ -4,7 +4,8 @@
 // The data goes into a schema of its own, made and dropped by the program. The refresh is the one
 // the main window runs (query, snapshot, display texts, list filled); the raw loop runs the same
 // query with PQexec and turns every field into the text the list shows, row by row, as the least
-// any program showing the list has to do.
+// any program showing the list has to do, and lets go of them again (the refresh lets go of the
+// previous list's).
 #include "app/stocklist.h"
 #include "storage/database.h"
 #include "storage/newdatabase.h"
@@ -26,7 +27,9 @@
 namespace
 {
 
-const char* const kQuery = "select * from 总数据库模块";
+// The stock list's query as the server receives it from the program: whole rows in the order
+// they were written.
+const char* const kQuery = "select * from 总数据库模块\norder by 行序";
 
 qint64 viaRefresh(Database& db, ReportList& list, qint64& checksum)
 {

@@ -58,6 +58,16 @@ FieldKind kindOfType(Oid type)
     }
 }
 
+// The ten tables; each keeps, in a last column that no statement names and no result shows, the
+// order its rows were written in.
+const QStringList kWarehouseTables = {
+    QStringLiteral("总数据库模块"), QStringLiteral("入库管理模块"),
+    QStringLiteral("出库管理模块"), QStringLiteral("销售管理模块"),
+    QStringLiteral("退货管理模块"), QStringLiteral("借用管理模块"),
+    QStringLiteral("归还管理模块"), QStringLiteral("问题处理模块"),
+    QStringLiteral("用户登录模块"), QStringLiteral("系统信息管理模块")};
+const QByteArray kRowOrderColumn = QByteArrayLiteral("行序");
+
 // Column names of the schema written with capitals: the server keeps them in small letters.
 const char* const kCapitalisedSchemaNames[] = {"产品ID"};
 
@@ -195,16 +205,18 @@ public:
         if (!result)
             return nullptr;
         auto set = std::make_unique<RecordSet>();
-        const int columns = PQnfields(result);
-        std::vector<FieldKind> kinds(std::size_t(columns > 0 ? columns : 0));
-        for (int c = 0; c < columns; ++c) {
-            kinds[std::size_t(c)] = kindOfType(PQftype(result, c));
-            set->addColumn(columnName(PQfname(result, c), capitalised), kinds[std::size_t(c)]);
+        // The columns shown, with their kinds; the row order column stays hidden.
+        std::vector<std::pair<int, FieldKind>> shown;
+        for (int c = 0; c < PQnfields(result); ++c) {
+            if (PQfname(result, c) == kRowOrderColumn)
+                continue;
+            shown.emplace_back(c, kindOfType(PQftype(result, c)));
+            set->addColumn(columnName(PQfname(result, c), capitalised), shown.back().second);
         }
         const int rows = PQntuples(result);
         for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < columns; ++c)
-                appendCell(*set, result, r, c, kinds[std::size_t(c)]);
+            for (const auto& [column, kind] : shown)
+                appendCell(*set, result, r, column, kind);
             set->endRow();
         }
         set->keep(std::shared_ptr<void>(result,
@@ -277,9 +289,13 @@ private:
                   QStringList* capitalised = nullptr)
     {
         reconnectIfLost();
-        const ServerStatement statement = serverStatement(sql);
+        ServerStatement statement = serverStatement(sql);
         if (capitalised)
             *capitalised = statement.capitalisedNames;
+        // Whole rows of a table come in the order they were written, as from the file; the
+        // server on its own would move a row to the end of the table whenever it changes.
+        if (kWarehouseTables.contains(statement.wholeRowsOf))
+            statement.text += "\norder by " + kRowOrderColumn;
 
         // Texts and byte arrays in order; other arguments are skipped and the following ones
         // move up one place. They must fill the marks exactly: a value short or over would

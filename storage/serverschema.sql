@@ -2,6 +2,9 @@
 -- Text columns are text; counted quantities are double precision (a stock of 7.5 must be
 -- storable), which refuses text such as '2abc'. Quantities, prices and times that are only ever
 -- shown are text and keep what was typed. Every statement may run again: what exists is kept.
+-- Each table ends in a column 行序 that no statement of the application names and no result
+-- shows: the order its rows were written in, which the file keeps by itself and in which the
+-- program lists them.
 
 -- Account names compare without regard to case, as in the file: "Admin" logs in as admin, and a
 -- second "ADMIN" is refused.
@@ -14,7 +17,8 @@ CREATE TABLE IF NOT EXISTS 总数据库模块 (
     产品名称 text,
     产品库存 double precision,
     产品单位 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 入库管理模块 (
@@ -25,7 +29,8 @@ CREATE TABLE IF NOT EXISTS 入库管理模块 (
     产品单位 text,
     入库时间 text,
     入库人员 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 出库管理模块 (
@@ -38,7 +43,8 @@ CREATE TABLE IF NOT EXISTS 出库管理模块 (
     出库原因 text,
     出库时间 text,
     操作人员 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 销售管理模块 (
@@ -52,7 +58,8 @@ CREATE TABLE IF NOT EXISTS 销售管理模块 (
     销售时间 text,
     销售人员 text,
     退货记录 double precision DEFAULT 0,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 退货管理模块 (
@@ -67,7 +74,8 @@ CREATE TABLE IF NOT EXISTS 退货管理模块 (
     是否影响二次销售 text,
     退货时间 text,
     操作人员 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 借用管理模块 (
@@ -81,7 +89,8 @@ CREATE TABLE IF NOT EXISTS 借用管理模块 (
     借用时间 text,
     审批人员 text,
     备注 text,
-    归还记录 double precision DEFAULT 0
+    归还记录 double precision DEFAULT 0,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 归还管理模块 (
@@ -96,7 +105,8 @@ CREATE TABLE IF NOT EXISTS 归还管理模块 (
     是否影响二次销售 text,
     归还时间 text,
     接收人员 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 问题处理模块 (
@@ -113,16 +123,19 @@ CREATE TABLE IF NOT EXISTS 问题处理模块 (
     问题原因 text,
     发现时间 text,
     录入人员 text,
-    备注 text
+    备注 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 用户登录模块 (
     用户名 text COLLATE 账户名,
-    密码 text
+    密码 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 CREATE TABLE IF NOT EXISTS 系统信息管理模块 (
-    默认单位 text
+    默认单位 text,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 
 -- Every document number names one document, and an account name one account.

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -88,6 +90,10 @@ ServerStatement serverStatement(const QString& sql)
         like = Like::None;
     };
 
+    // The statement's tokens in small letters (a quoted name without its quotes), to recognise
+    // a plain query of whole rows.
+    QStringList tokens;
+
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text.at(i);
@@ -116,6 +122,10 @@ ServerStatement serverStatement(const QString& sql)
             if (!isPattern)
                 closeLike(false);
             out += text.mid(i, end - i);
+            tokens.append(c == QLatin1Char('"')
+                              ? text.mid(i + 1, end - i - 2)
+                                    .replace(QStringLiteral("\"\""), QStringLiteral("\""))
+                              : QStringLiteral("'"));
             i = end;
             like = isPattern ? Like::EscapeMayFollow : Like::None;
             patternEnd = out.size();
@@ -126,6 +136,7 @@ ServerStatement serverStatement(const QString& sql)
             if (!isPattern)
                 closeLike(false);
             out += QLatin1Char('$') + QString::number(++result.parameterCount);
+            tokens.append(QStringLiteral("?"));
             ++i;
             like = isPattern ? Like::EscapeMayFollow : Like::None;
             patternEnd = out.size();
@@ -136,6 +147,7 @@ ServerStatement serverStatement(const QString& sql)
             while (end < text.size() && isWordChar(text.at(end)))
                 ++end;
             const QString word = text.mid(i, end - i);
+            tokens.append(word.toLower());
             i = end;
             const bool escapeWord = word.compare(QLatin1String("escape"), Qt::CaseInsensitive) == 0;
             closeLike(escapeWord);
@@ -159,10 +171,26 @@ ServerStatement serverStatement(const QString& sql)
         else
             like = Like::None;
         out += c;
+        tokens.append(QString(c));
         ++i;
     }
     closeLike(false);
     result.text = out.toUtf8();
+
+    // select * from T [where ...], with nothing that orders, groups, joins or limits.
+    static const QStringList others = {
+        QStringLiteral("order"),  QStringLiteral("group"),  QStringLiteral("limit"),
+        QStringLiteral("offset"), QStringLiteral("union"),  QStringLiteral("intersect"),
+        QStringLiteral("except"), QStringLiteral("having"), QStringLiteral("fetch"),
+        QStringLiteral("for"),    QStringLiteral("join"),   QStringLiteral("window"),
+        QStringLiteral(","),      QStringLiteral(";"),      QStringLiteral("."),
+        QStringLiteral("from")};
+    if (tokens.size() >= 4 && tokens.at(0) == QLatin1String("select") &&
+        tokens.at(1) == QLatin1String("*") && tokens.at(2) == QLatin1String("from") &&
+        (tokens.size() == 4 || tokens.at(4) == QLatin1String("where")) &&
+        std::none_of(tokens.begin() + 4, tokens.end(),
+                     [](const QString& token) { return others.contains(token); }))
+        result.wholeRowsOf = tokens.at(3);
     return result;
 }
 

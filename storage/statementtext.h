@@ -21,5 +21,9 @@ struct ServerStatement {
     // The unquoted names written with capitals ("产品ID", "N"): the server folds them to small
     // letters and the result's column names are given back their spelling.
     QStringList capitalisedNames;
+    // The table of a plain "select * from T" (with or without a WHERE clause, nothing after
+    // it): the server gives such rows in the order they were written, as the embedded file does.
+    // Empty for any other statement.
+    QString wholeRowsOf;
 };
 ServerStatement serverStatement(const QString& sql);

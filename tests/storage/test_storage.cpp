@@ -52,6 +52,9 @@ private slots:
 
     void statementsForEachDatabase_data();
     void statementsForEachDatabase();
+    void wholeRowsOfATable_data();
+    void wholeRowsOfATable();
+    void rowsKeepTheOrderTheyWereWrittenIn();
     void tablesAndColumnsInOrder();
     void columnNamesKeepTheirSpelling();
     void likeSearchesIgnoreCaseAndBackslashes();
@@ -690,6 +693,68 @@ void TestStorage::statementsForEachDatabase()
     const ServerStatement statement = serverStatement(written);
     QCOMPARE(QString::fromUtf8(statement.text), server);
     QCOMPARE(statement.parameterCount, parameters);
+}
+
+void TestStorage::wholeRowsOfATable_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("all rows") << "select * from 总数据库模块"
+                              << "总数据库模块";
+    QTest::newRow("no blank after the star") << "select *from 用户登录模块"
+                                             << "用户登录模块";
+    QTest::newRow("with a condition") << "select * from 销售管理模块 where 产品ID like ? "
+                                      << "销售管理模块";
+    QTest::newRow("bracketed name") << "SELECT * FROM [借用管理模块] WHERE 借用单号=? "
+                                    << "借用管理模块";
+    QTest::newRow("own order") << "select * from 总数据库模块 order by 产品名称"
+                               << "";
+    QTest::newRow("columns") << "select 产品名称 from 总数据库模块"
+                             << "";
+    QTest::newRow("count") << "select count(*) from 总数据库模块"
+                           << "";
+    QTest::newRow("two tables") << "select * from 总数据库模块, 销售管理模块"
+                                << "";
+    QTest::newRow("a subquery") << "select * from 总数据库模块 where 入库单号 in "
+                                   "(select 入库单号 from 销售管理模块)"
+                                << "";
+    QTest::newRow("an order word in a literal")
+        << "select * from 总数据库模块 where 备注='order by'"
+        << "总数据库模块";
+}
+
+void TestStorage::wholeRowsOfATable()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, table);
+    QCOMPARE(serverStatement(written).wholeRowsOf, table);
+}
+
+void TestStorage::rowsKeepTheOrderTheyWereWrittenIn()
+{
+    // Lists show the lots in the order they were taken in, also after a sale changed one.
+    TestEnvironment env;
+    for (const char* lot : {"rk3", "rk1", "rk2"})
+        env.addStock(QString::fromUtf8(lot), QStringLiteral("A"), QStringLiteral("甲"),
+                     QStringLiteral("5"));
+    for (const char* lot : {"rk3", "rk1"})
+        QVERIFY(env.db().ExecuteSql(
+            QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
+            {QStringLiteral("4"), QString::fromUtf8(lot)}));
+    auto lots = [&](const QString& sql, const QVariantList& params = {}) {
+        QStringList listed;
+        const int h = env.db().OpenTable(sql, params);
+        for (; !env.db().IsEOF(h); env.db().MoveNext(h))
+            listed.append(env.db().readText(h, QStringLiteral("入库单号")));
+        env.db().CloseTable(h);
+        return listed;
+    };
+    const QStringList written = {QStringLiteral("rk3"), QStringLiteral("rk1"),
+                                 QStringLiteral("rk2")};
+    QCOMPARE(lots(QStringLiteral("select * from 总数据库模块")), written);
+    QCOMPARE(lots(QStringLiteral("select * from 总数据库模块 where 产品ID like ? "),
+                  {QStringLiteral("%A%")}),
+             written);
 }
 
 void TestStorage::tablesAndColumnsInOrder()
