@@ -61,8 +61,18 @@ bool clearStockAndDocuments(Database& db)
     return transaction.commit();
 }
 
+bool tellServerBackups(AppContext& context, QWidget* owner)
+{
+    if (!context.database().isServer())
+        return false;
+    context.dialogs().message(owner, kServerBackupText, kNoticeTitle, MessageIcon::Information);
+    return true;
+}
+
 void backUpDatabase(AppContext& context, QWidget* owner)
 {
+    if (tellServerBackups(context, owner))
+        return;
     DialogService& dialogs = context.dialogs();
     const QString target = backupFilePath(context);
     const bool replacing = QFileInfo::exists(target);

@@ -28,8 +28,18 @@ bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath)
 // (on a failure) none. Accounts and the default units stay.
 bool clearStockAndDocuments(Database& db);
 
+// What "备份数据库" and "恢复数据库" say on a server connection: the server's own tools copy and
+// restore its data.
+inline const QString kServerBackupText =
+    QStringLiteral("数据库位于服务器上。\n请在服务器上用 pg_dump 备份，用 pg_restore 恢复。");
+
+// On a server connection, shows that box (title "提示") over owner and returns true; changes
+// nothing. False over the file.
+bool tellServerBackups(AppContext& context, QWidget* owner);
+
 // The commands of the main window's "程序" menu, after its permission checks (backup: somebody
-// logged in; clearing: the administrator). Their boxes belong to owner.
+// logged in; clearing: the administrator). Their boxes belong to owner. On a server, a backup
+// only says where backups are made; clearing works the same.
 void backUpDatabase(AppContext& context, QWidget* owner);
 void clearDatabase(AppContext& context, QWidget* owner);
 

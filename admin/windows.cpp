@@ -29,6 +29,9 @@ QWidget* openAccountWindow(AppContext& context, QWidget* loginWindow)
 
 QWidget* openRestoreWindow(AppContext& context)
 {
+    // A server's data is restored on the server: no window, nothing changes, nothing ends.
+    if (tellServerBackups(context, context.mainWindow()))
+        return nullptr;
     return openWindow(new RestoreWindow(context));
 }
 

@@ -1,5 +1,6 @@
 #include "app/datalocation.h"
 
+#include "storage/database.h"
 #include "storage/newdatabase.h"
 
 #include <QDir>
@@ -34,7 +35,9 @@ DataLocation locateData(const QString& programDirectory, const QString& chosenDa
         const QFileInfo file(chosenDatabase);
         return {file.absolutePath(), file.fileName(), false};
     }
-    if (QFileInfo::exists(QDir(programDirectory).filePath(kDatabaseFileName)))
+    const QDir program(programDirectory);
+    if (QFileInfo::exists(program.filePath(kDatabaseFileName)) ||
+        QFileInfo::exists(program.filePath(kServerConnectionFileName)))
         return {programDirectory, kDatabaseFileName, false};
     return {perUserDataDirectory(xdgDataHome, home), kDatabaseFileName, true};
 }
@@ -45,7 +48,8 @@ QString prepareDataDirectory(const DataLocation& location)
     if (!directory.mkpath(QStringLiteral(".")))
         return QStringLiteral("cannot make the folder %1").arg(location.directory);
     const QString database = location.databasePath();
-    if (!QFileInfo::exists(database)) {
+    const bool onServer = QFileInfo::exists(Database::connectionFilePath(database));
+    if (!onServer && !QFileInfo::exists(database)) {
         const QString error = createDatabaseFile(database);
         // A database another start made in the meantime is as good as a new one.
         if (!error.isEmpty() && !QFileInfo::exists(database))

@@ -5,7 +5,8 @@
 // Where the database and its backup folder live, decided once at start-up:
 //  1. a database file named on the command line: that file, in its own folder;
 //  2. the program's folder when it holds datalx.mdb (the folder a build makes, or a program
-//     folder delivered together with its database);
+//     folder delivered together with its database), or datalx.conn (a workstation of a shop
+//     whose data lives on a PostgreSQL server);
 //  3. otherwise the operator's own data folder $XDG_DATA_HOME/Tarnel (~/.local/share/Tarnel),
 //     which the program makes on its first start. An installed program's folder holds no
 //     database, so an installed program always keeps its data there.
@@ -26,5 +27,6 @@ DataLocation locateData(const QString& programDirectory, const QString& chosenDa
 
 // Makes what is missing of a per-user data folder: the folder, a new database from the built-in
 // schema (with the account admin and the default units) and 数据库备份. Nothing that exists is
-// touched. Returns an empty text on success, otherwise what failed.
+// touched, and no database file is made where datalx.conn names a server. Returns an empty text
+// on success, otherwise what failed.
 QString prepareDataDirectory(const DataLocation& location);

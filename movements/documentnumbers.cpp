@@ -20,14 +20,22 @@ QString DocumentNumbers::make(const QString& prefix)
     // earlier moment that reads the same (9:01:11 and 9:11:01 both give ...9111). Take the next
     // later second until the digits are new, so that an update or a later return by number
     // never touches two documents. The set is finite, so this ends; it never sleeps.
-    QSet<QString>& made = mMadeDigits[prefix];
+    Made& made = mMade[prefix];
     QDateTime moment = mClock.now();
     QString digits = timestampDigits(moment);
-    while (made.contains(digits)) {
-        moment = moment.addSecs(1);
-        digits = timestampDigits(moment);
+    if (made.digits.contains(digits)) {
+        // Numbers made faster than one a second run ahead of the clock: go on after the latest
+        // one instead of walking again over every second already taken.
+        if (made.latest.isValid() && made.latest > moment)
+            moment = made.latest;
+        do {
+            moment = moment.addSecs(1);
+            digits = timestampDigits(moment);
+        } while (made.digits.contains(digits));
     }
-    made.insert(digits);
+    made.digits.insert(digits);
+    if (!made.latest.isValid() || moment > made.latest)
+        made.latest = moment;
     return prefix + digits;
 }
 

@@ -30,7 +30,12 @@ public:
 
 private:
     Clock& mClock;
-    QHash<QString, QSet<QString>> mMadeDigits;
+    // Per prefix: the digits handed out, and the latest moment they were made for.
+    struct Made {
+        QSet<QString> digits;
+        QDateTime latest;
+    };
+    QHash<QString, Made> mMade;
 };
 
 // How many numbers one action tries when the file already holds the numbers it makes (written by

@@ -1,5 +1,7 @@
-// Creates a new, empty datalx.mdb with the administrator account and the default units.
+// Creates a new, empty datalx.mdb with the administrator account and the default units, or the
+// same tables on a PostgreSQL server for several workstations.
 //   tarnel-makedb [--if-missing] PATH
+//   tarnel-makedb --server URI
 #include "storage/newdatabase.h"
 
 #include <QCoreApplication>
@@ -8,13 +10,35 @@
 
 #include <cstdio>
 
+namespace
+{
+
+int setUpServer(const QString& address)
+{
+    const ServerSetup setup = setUpServerDatabase(address);
+    if (!setup.error.isEmpty()) {
+        std::fprintf(stderr, "cannot set up the server database: %s\n", qPrintable(setup.error));
+        return 1;
+    }
+    if (setup.createdTables.isEmpty())
+        std::printf("all tables exist; nothing changed\n");
+    else
+        std::printf("created %s\n", qPrintable(setup.createdTables.join(QStringLiteral(", "))));
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args.first() == QStringLiteral("--server"))
+        return setUpServer(args.at(1));
     const bool ifMissing = args.removeAll(QStringLiteral("--if-missing")) > 0;
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: tarnel-makedb [--if-missing] PATH\n");
+    if (args.size() != 1 || args.first().startsWith(QStringLiteral("--"))) {
+        std::fprintf(stderr, "usage: tarnel-makedb [--if-missing] PATH\n"
+                             "       tarnel-makedb --server URI\n");
         return 2;
     }
     const QString path = args.first();

@@ -1,13 +1,23 @@
 #include "storage/newdatabase.h"
 
+#include "storage/serverbackend.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace
 {
+
+// MD5 of "admin": the administrator changes it in the account window after the first login.
+const char* const kAdminDigest = "21232f297a57a5a743894a0e4a801fc3";
+
+// Another copy of the tool setting up the same schema waits for this one.
+constexpr int kSetupLock = 20180306;
 
 // Writes the schema, the admin account and the default units into the (empty) file at path.
 QString writeNewDatabase(const QString& path, const QString& schema)
@@ -20,12 +30,12 @@ QString writeNewDatabase(const QString& path, const QString& schema)
         sqlite3_close(db);
         return error;
     }
-    // MD5 of "admin": the administrator changes it in the account window after the first login.
-    const QByteArray script =
-        "PRAGMA journal_mode=DELETE; BEGIN;" + schema.toUtf8() +
-        "INSERT INTO 用户登录模块(用户名,密码) VALUES('admin','21232f297a57a5a743894a0e4a801fc3');"
-        "INSERT INTO 系统信息管理模块(默认单位) VALUES('" +
-        kDeliveredUnits.toUtf8() + "'); COMMIT;";
+    const QByteArray script = "PRAGMA journal_mode=DELETE; BEGIN;" + schema.toUtf8() +
+                              "INSERT INTO 用户登录模块(用户名,密码) VALUES('admin','" +
+                              kAdminDigest +
+                              "');"
+                              "INSERT INTO 系统信息管理模块(默认单位) VALUES('" +
+                              kDeliveredUnits.toUtf8() + "'); COMMIT;";
     char* error = nullptr;
     const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &error);
     QString message;
@@ -39,13 +49,85 @@ QString writeNewDatabase(const QString& path, const QString& schema)
 
 } // namespace
 
-QString schemaText()
+// Outside the unnamed namespace: the resource's initialiser is declared where it is used.
+static QString resourceText(const QString& name)
 {
     Q_INIT_RESOURCE(storage);
-    QFile file(QStringLiteral(":/storage/schema.sql"));
+    QFile file(QStringLiteral(":/storage/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+QString schemaText()
+{
+    return resourceText(QStringLiteral("schema.sql"));
+}
+
+QString serverSchemaText()
+{
+    return resourceText(QStringLiteral("serverschema.sql"));
+}
+
+ServerSetup setUpServerDatabase(const QString& address)
+{
+    ServerSetup setup;
+    const QString schema = serverSchemaText();
+    if (schema.isEmpty()) {
+        setup.error = QStringLiteral("the schema is missing from the program");
+        return setup;
+    }
+    PGconn* conn = connectToServer(address, setup.error);
+    if (!conn)
+        return setup;
+
+    // Runs one statement with text values; false (and the server's message) on failure.
+    auto run = [&](const QByteArray& sql, const QList<QByteArray>& values = {},
+                   bool* rowFound = nullptr) {
+        std::vector<const char*> pointers;
+        for (const QByteArray& value : values)
+            pointers.push_back(value.constData());
+        PGresult* result = PQexecParams(conn, sql.constData(), int(pointers.size()), nullptr,
+                                        pointers.data(), nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (!ok && setup.error.isEmpty())
+            setup.error = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        if (rowFound)
+            *rowFound = ok && PQntuples(result) > 0 && !PQgetisnull(result, 0, 0);
+        PQclear(result);
+        return ok;
+    };
+
+    QStringList missing;
+    static const QRegularExpression tableName(
+        QStringLiteral(R"(CREATE TABLE IF NOT EXISTS (\S+))"));
+    bool ok = run("BEGIN") && run("SELECT pg_advisory_xact_lock(" + QByteArray::number(kSetupLock) +
+                                  ", current_schema()::regnamespace::oid::int4)");
+    for (auto it = tableName.globalMatch(schema); ok && it.hasNext();) {
+        const QString table = it.next().captured(1);
+        bool exists = false;
+        ok = run("SELECT to_regclass($1)", {table.toUtf8()}, &exists);
+        if (!exists)
+            missing.append(table);
+    }
+    // The whole schema as one script: several statements are allowed when no values are bound.
+    if (ok) {
+        PGresult* result = PQexec(conn, schema.toUtf8().constData());
+        ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!ok)
+            setup.error = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        PQclear(result);
+    }
+    if (ok && missing.contains(QStringLiteral("用户登录模块")))
+        ok = run("INSERT INTO 用户登录模块(用户名,密码) VALUES('admin',$1)", {kAdminDigest});
+    if (ok && missing.contains(QStringLiteral("系统信息管理模块")))
+        ok = run("INSERT INTO 系统信息管理模块(默认单位) VALUES($1)", {kDeliveredUnits.toUtf8()});
+    ok = ok && run("COMMIT");
+    PQfinish(conn);
+    if (ok)
+        setup.createdTables = missing;
+    return setup;
 }
 
 QString createDatabaseFile(const QString& path)

@@ -6,6 +6,7 @@ tarnel_packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n
     libsqlite3-dev
+    postgresql libpq-dev
     fonts-wqy-microhei
     xvfb xauth
     poppler-utils

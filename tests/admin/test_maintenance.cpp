@@ -1,5 +1,6 @@
 // Database maintenance from the main window's menu: dated backups, the restore window and
-// restoring a backup, and clearing the stock and document tables.
+// restoring a backup, and clearing the stock and document tables. Run as test_maintenance_server
+// over a PostgreSQL server, where clearing works the same and backups are the server's business.
 #include "admin/maintenance.h"
 #include "app/mainwindow.h"
 #include "storage/database.h"
@@ -100,6 +101,8 @@ class TestMaintenance : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
+
     void displayName_data();
     void displayName();
 
@@ -126,7 +129,23 @@ private slots:
     void clearingCancelledKeepsData();
     void clearingEmptiesStockAndDocuments();
     void failedClearingChangesNothing();
+
+    void serverBackupsAreTheServersBusiness_data();
+    void serverBackupsAreTheServersBusiness();
 };
+
+void TestMaintenance::init()
+{
+    // Clearing runs over the file and the server alike; the file's backups and restores only
+    // over the file, the server's answer to them only over the server.
+    const QByteArray name = QTest::currentTestFunction();
+    const bool both = name.contains("learing");
+    const bool serverOnly = name.startsWith("server");
+    if (onServer() && !both && !serverOnly)
+        QSKIP("backups of the file");
+    if (!onServer() && serverOnly)
+        QSKIP("a server connection");
+}
 
 void TestMaintenance::displayName_data()
 {
@@ -551,9 +570,7 @@ void TestMaintenance::failedClearingChangesNothing()
     for (const auto& [table, field] : kDocumentTables)
         addDocument(shell.env, table, field, QStringLiteral("d1"));
     // The last of the eight statements fails.
-    QVERIFY(shell.env.db().ExecuteSql(
-        QStringLiteral("create trigger keep_problems before delete on 问题处理模块 "
-                       "begin select raise(abort, 'kept'); end")));
+    QVERIFY(shell.env.refuseWrites(QStringLiteral("before delete on 问题处理模块")));
 
     shell.env.dialogs().answerMessage(MessageAnswer::Ok);
     shell.env.dialogs().answerMessage();
@@ -564,6 +581,40 @@ void TestMaintenance::failedClearingChangesNothing()
     for (const auto& pair : kDocumentTables)
         QCOMPARE(shell.env.count(pair.first), 1);
     QVERIFY(!shell.env.db().inTransaction());
+}
+
+void TestMaintenance::serverBackupsAreTheServersBusiness_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("backup") << QStringLiteral("备份数据库");
+    QTest::newRow("restore") << QStringLiteral("恢复数据库");
+}
+
+void TestMaintenance::serverBackupsAreTheServersBusiness()
+{
+    QFETCH(QString, command);
+    Shell shell;
+    shell.env.addStock(QStringLiteral("rk1"), QStringLiteral("p1"), QStringLiteral("螺丝"),
+                       QStringLiteral("5"));
+    // A backup of the day made earlier (over the file) is no reason to ask anything.
+    QVERIFY(QFile(shell.backupPath(kTodaysBackup)).open(QIODevice::WriteOnly));
+    const QByteArray before = bytesOf(shell.backupPath(kTodaysBackup));
+
+    shell.env.dialogs().answerMessage();
+    shell.trigger(command);
+    // One box naming the server's tools, and nothing else happens: no restore window, no file
+    // written, the program goes on with its connection and data.
+    expectBoxes(shell.env.dialogs(), {kServerBackupText});
+    QVERIFY(kServerBackupText.contains(QStringLiteral("pg_dump")));
+    QVERIFY(kServerBackupText.contains(QStringLiteral("pg_restore")));
+    QCOMPARE(shell.env.dialogs().last().icon, MessageIcon::Information);
+    QCOMPARE(shell.env.dialogs().last().owner, shell.window.get());
+    QVERIFY(!shell.restoreWindow());
+    QCOMPARE(shell.env.quitCodes(), QList<int>());
+    QCOMPARE(backupFileNames(shell.env.context().backupDirectory()), QStringList{kTodaysBackup});
+    QCOMPARE(bytesOf(shell.backupPath(kTodaysBackup)), before);
+    QVERIFY(shell.env.db().isOpen());
+    QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
 }
 
 QTEST_MAIN(TestMaintenance)

@@ -135,6 +135,7 @@ class TestApp : public QObject
 private slots:
     void startUpShowsTitleAndNoStock();
     void menuStripAndColumnsInOrder();
+    void failedDatabaseOpenIsReported_data();
     void failedDatabaseOpenIsReported();
     void destroyingMainWindowClosesDatabase();
 
@@ -215,11 +216,26 @@ void TestApp::menuStripAndColumnsInOrder()
         QCOMPARE(shell.stockList()->columnWidth(column), widths.at(column));
 }
 
+void TestApp::failedDatabaseOpenIsReported_data()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("missing file") << false;
+    QTest::newRow("server not reachable") << true;
+}
+
 void TestApp::failedDatabaseOpenIsReported()
 {
+    QFETCH(bool, server);
     Shell shell(QStringLiteral("admin"));
     shell.env.db().CloseDatabase();
-    QVERIFY(QFile::remove(shell.env.context().databasePath()));
+    if (server) {
+        // datalx.conn names a server where none listens; the file beside it is not used.
+        QFile connection(Database::connectionFilePath(shell.env.context().databasePath()));
+        QVERIFY(connection.open(QIODevice::WriteOnly));
+        connection.write("postgresql://lager@127.0.0.1:1/warehouse?connect_timeout=5\n");
+    } else {
+        QVERIFY(QFile::remove(shell.env.context().databasePath()));
+    }
     shell.env.dialogs().answerMessage();
     shell.open();
     expectBoxes(shell.env.dialogs(), {QStringLiteral("打开数据库失败")}, QStringLiteral("提示"),

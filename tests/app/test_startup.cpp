@@ -19,6 +19,7 @@ private slots:
     void location();
     void firstStartMakesOnlyWhatIsMissing_data();
     void firstStartMakesOnlyWhatIsMissing();
+    void firstStartOnAServerMakesNoDatabase();
     void firstStartFailsWhereNoFolderCanBe();
 };
 
@@ -58,16 +59,20 @@ void TestStartup::location_data()
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<bool>("perUser");
+    QTest::addColumn<bool>("connectionBesideProgram");
     QTest::newRow("built program") << true << QString() << "bin"
-                                   << "datalx.mdb" << false;
+                                   << "datalx.mdb" << false << false;
     QTest::newRow("installed program") << false << QString() << "xdg/Tarnel"
-                                       << "datalx.mdb" << true;
+                                       << "datalx.mdb" << true << false;
     QTest::newRow("chosen file") << false << "second/仓库2.mdb"
                                  << "second"
-                                 << "仓库2.mdb" << false;
+                                 << "仓库2.mdb" << false << false;
     QTest::newRow("chosen file beats the program folder") << true << "second/datalx.mdb"
                                                           << "second"
-                                                          << "datalx.mdb" << false;
+                                                          << "datalx.mdb" << false << false;
+    // A workstation whose program folder names the shop's server keeps its data there.
+    QTest::newRow("server named beside the program") << false << QString() << "bin"
+                                                     << "datalx.mdb" << false << true;
 }
 
 void TestStartup::location()
@@ -77,12 +82,15 @@ void TestStartup::location()
     QFETCH(QString, directory);
     QFETCH(QString, fileName);
     QFETCH(bool, perUser);
+    QFETCH(bool, connectionBesideProgram);
 
     QTemporaryDir root;
     QDir(root.path()).mkpath(QStringLiteral("bin"));
     const QString program = root.filePath(QStringLiteral("bin"));
     if (databaseBesideProgram)
         QVERIFY(createDatabaseFile(program + QStringLiteral("/datalx.mdb")).isEmpty());
+    if (connectionBesideProgram)
+        QVERIFY(QFile(program + QStringLiteral("/datalx.conn")).open(QIODevice::WriteOnly));
 
     const DataLocation location =
         locateData(program, chosen.isEmpty() ? QString() : root.filePath(chosen),
@@ -151,6 +159,21 @@ void TestStartup::firstStartMakesOnlyWhatIsMissing()
                       : QStringLiteral("21232f297a57a5a743894a0e4a801fc3"));
     db.CloseTable(h);
     QCOMPARE(QFileInfo::exists(backupFile), backups);
+}
+
+void TestStartup::firstStartOnAServerMakesNoDatabase()
+{
+    QTemporaryDir root;
+    const DataLocation location{root.filePath(QStringLiteral("share/Tarnel")),
+                                QStringLiteral("datalx.mdb"), true};
+    QDir dir(location.directory);
+    QVERIFY(dir.mkpath(QStringLiteral(".")));
+    QFile connection(dir.filePath(QStringLiteral("datalx.conn")));
+    QVERIFY(connection.open(QIODevice::WriteOnly));
+    connection.write("postgresql://lager@server/warehouse\n");
+    connection.close();
+    QCOMPARE(prepareDataDirectory(location), QString());
+    QVERIFY(!QFileInfo::exists(location.databasePath()));
 }
 
 void TestStartup::firstStartFailsWhereNoFolderCanBe()

@@ -450,7 +450,7 @@ void TestMovementRules::reductionHoldsWriteLock()
     env.addStock("rk1", "A-1", "螺丝", "3");
     Database other;
     QVERIFY(other.NewOpenDatabase(env.context().databasePath()));
-    QVERIFY(other.ExecuteSql("PRAGMA busy_timeout=0"));
+    other.setBusyTimeout(0);
     ReportList list;
     StockReduction reduction;
     reduction.lot = "rk1";

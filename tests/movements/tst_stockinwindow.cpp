@@ -249,8 +249,7 @@ void TestStockInWindow::failedInsertWritesNothing()
 {
     TestEnvironment env;
     // The database refuses the master INSERT (for another reason than its number).
-    QVERIFY(env.db().ExecuteSql("create trigger refuse before insert on 总数据库模块 begin "
-                                "select raise(abort, 'refused'); end"));
+    QVERIFY(env.refuseWrites("before insert on 总数据库模块"));
     env.dialogs().answerInput("ID-1");
     OpenWindow window(openStockInWindow(env.context()));
     typeText(window.control<QLineEdit>("编辑框_名称"), "螺丝");
@@ -266,7 +265,7 @@ void TestStockInWindow::failedInsertWritesNothing()
     QCOMPARE(form(window), "ID-1|螺丝|10|个|无");
 
     // The retry uses the same number; once the database takes it, it is stored.
-    QVERIFY(env.db().ExecuteSql("drop trigger refuse"));
+    QVERIFY(env.allowWrites());
     env.dialogs().answerMessage(MessageAnswer::No);
     QTest::mouseClick(window.control<QPushButton>("按钮_添加"), Qt::LeftButton);
     QCOMPARE(env.value("select 入库单号 from 入库管理模块"), "rk201835972");

@@ -665,9 +665,7 @@ void TestReturns::failedWriteRollsEverythingBack()
     if (lotExists)
         env.addStock(kLot, QStringLiteral("6901"), QStringLiteral("苹果"), QStringLiteral("7"));
     loans ? addLoan(env, kLoan, kLot, QStringLiteral("5")) : addSale(env, kSale, kLot, "5");
-    QVERIFY(env.db().ExecuteSql(QStringLiteral("create trigger refuse %1 begin select "
-                                               "raise(abort, 'refused'); end")
-                                    .arg(trigger)));
+    QVERIFY(env.refuseWrites(trigger));
     auto window = openWindow(env, loans);
     ReturnsDriver drive(env, window.get(), loans);
     const QStringList before = snapshot(env);

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -32,10 +33,22 @@ struct Issue { // a sale or a loan
     qint64 returned = 0;
 };
 
-QString lastNumber(TestEnvironment& env, const QString& column, const QString& table)
+// The number of the document just written: the one of the table not among those known before.
+template <typename Known>
+QString lastNumber(TestEnvironment& env, const QString& column, const QString& table,
+                   const QList<Known>& known)
 {
-    return env.value(QStringLiteral("select %1 from %2 where rowid=(select max(rowid) from %2)")
-                         .arg(column, table));
+    Database& db = env.db();
+    const int handle = db.OpenTable(QStringLiteral("select %1 from %2").arg(column, table));
+    QString found;
+    for (; !db.IsEOF(handle); db.MoveNext(handle)) {
+        const QString number = db.readText(handle, column);
+        if (std::none_of(known.begin(), known.end(),
+                         [&](const Known& k) { return k.number == number; }))
+            found = number;
+    }
+    db.CloseTable(handle);
+    return found;
 }
 
 // Selects the row of a list whose column 1 holds the text; false when it is not listed.
@@ -104,8 +117,9 @@ QString TestReturnsLedger::stockIn(qint64 quantity)
         return QStringLiteral("<stock-in window still open>");
     const QString text = mEnv->dialogs().last().text;
     if (text == QStringLiteral("产品入库成功是否继续添加"))
-        mLots.append({lastNumber(*mEnv, QStringLiteral("入库单号"), QStringLiteral("入库管理模块")),
-                      quantity});
+        mLots.append(
+            {lastNumber(*mEnv, QStringLiteral("入库单号"), QStringLiteral("入库管理模块"), mLots),
+             quantity});
     return text;
 }
 
@@ -153,13 +167,13 @@ QString TestReturnsLedger::reduce(const char* windowKind, int lot, qint64 quanti
     if (text == QStringLiteral("操作成功")) {
         mLots[lot].stock -= quantity;
         if (kind == QStringLiteral("销售"))
-            mSalesMade.append(
-                {lastNumber(*mEnv, QStringLiteral("销售单号"), QStringLiteral("销售管理模块")), lot,
-                 quantity, 0});
+            mSalesMade.append({lastNumber(*mEnv, QStringLiteral("销售单号"),
+                                          QStringLiteral("销售管理模块"), mSalesMade),
+                               lot, quantity, 0});
         else if (kind == QStringLiteral("借用"))
-            mLoansMade.append(
-                {lastNumber(*mEnv, QStringLiteral("借用单号"), QStringLiteral("借用管理模块")), lot,
-                 quantity, 0});
+            mLoansMade.append({lastNumber(*mEnv, QStringLiteral("借用单号"),
+                                          QStringLiteral("借用管理模块"), mLoansMade),
+                               lot, quantity, 0});
     }
     return text;
 }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+class RecordSet;
+
+// Why the last statement failed, as far as callers act on it: a duplicate key (a document number
+// or name that the database already holds) can be answered with another number; any other
+// failure is reported.
+enum class StatementFailure { None, DuplicateKey, Other };
+
+// How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
+// excludes every other writer from the start (for a read-check-write of stock).
+enum class TransactionMode { Deferred, Immediate };
+
+// One open connection of the database service to where the data lives: the embedded file or a
+// server. The service above it keeps the record-set table and the transaction state; a backend
+// runs statements with their values bound, never pasted, and hands back whole results.
+class DatabaseBackend
+{
+public:
+    virtual ~DatabaseBackend() = default;
+
+    // Runs one statement; false on failure (lastError and lastFailure say why). A statement whose
+    // "?" count differs from the count of texts and byte arrays given fails without running.
+    virtual bool execute(const QString& sql, const QVariantList& params) = 0;
+    // Runs a query and reads its whole result; null on failure.
+    virtual std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) = 0;
+
+    virtual bool begin(TransactionMode mode) = 0;
+    virtual bool commit() = 0;
+    virtual void rollback() = 0;
+
+    // How long a statement or a transaction's start waits for another writer before it fails.
+    virtual void setBusyTimeout(int milliseconds) = 0;
+
+    // Writes a whole, checked copy of the database to path (see Database::backupTo).
+    virtual bool backupTo(const QString& path, int waitMs) = 0;
+
+    virtual bool isServer() const = 0;
+
+    const QString& lastError() const { return mLastError; }
+    StatementFailure lastFailure() const { return mLastFailure; }
+
+protected:
+    QString mLastError;
+    StatementFailure mLastFailure = StatementFailure::Other;
+};
+
+// The count of values a parameter list binds: its texts and byte arrays.
+int bindableCount(const QVariantList& params);
+// The failure text of a statement whose values do not fill its parameters.
+inline const QString kUnmatchedValues =
+    QStringLiteral("the values bound do not match the statement's parameters");
+
+// Milliseconds a statement waits for another writer's lock before it fails.
+constexpr int kDefaultBusyTimeoutMs = 15000;

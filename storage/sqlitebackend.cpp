@@ -1,0 +1,309 @@
+#include "storage/sqlitebackend.h"
+
+#include "storage/databasefile.h"
+#include "storage/recordset.h"
+#include "storage/replacementfile.h"
+#include "storage/statementtext.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <optional>
+
+namespace
+{
+
+// The kind of a column from its declared type, as a typed database reports it. An empty
+// declaration (an expression column) takes the kind of each stored value.
+std::optional<FieldKind> kindOfDeclaredType(const char* declared)
+{
+    if (!declared || !*declared)
+        return std::nullopt;
+    const QByteArray type = QByteArray(declared).toUpper();
+    auto has = [&type](const char* word) {
+        return type.contains(word);
+    };
+    if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("NUMERIC") ||
+        has("DECIMAL") || has("CURRENCY") || has("BIGINT"))
+        return FieldKind::Text;
+    if (has("TINYINT") || has("BYTE"))
+        return FieldKind::Byte;
+    if (has("SMALLINT"))
+        return FieldKind::ShortInteger;
+    if (has("INT"))
+        return FieldKind::LongInteger;
+    if (has("SINGLE"))
+        return FieldKind::Single;
+    if (has("REAL") || has("DOUBLE") || has("FLOA"))
+        return FieldKind::Double;
+    if (has("BIT") || has("BOOL") || has("YESNO"))
+        return FieldKind::Boolean;
+    if (has("DATE") || has("TIME"))
+        return FieldKind::DateTime;
+    if (has("BLOB") || has("BINARY"))
+        return FieldKind::Bytes;
+    return FieldKind::Text;
+}
+
+FieldKind kindOfStoredValue(int storageClass)
+{
+    switch (storageClass) {
+    case SQLITE_INTEGER:
+        return FieldKind::LongInteger;
+    case SQLITE_FLOAT:
+        return FieldKind::Double;
+    case SQLITE_BLOB:
+        return FieldKind::Bytes;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+// Binds texts and byte arrays in order; other arguments are skipped and the following ones
+// move up one place. Fails, binding nothing, when the values left over do not fill the
+// statement's "?" exactly: a value short or over would shift the rest into the wrong columns.
+bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
+{
+    if (bindableCount(params) != sqlite3_bind_parameter_count(statement))
+        return false;
+    int index = 1;
+    for (const QVariant& param : params) {
+        int rc = SQLITE_OK;
+        if (param.typeId() == QMetaType::QString) {
+            const QByteArray utf8 = param.toString().toUtf8();
+            rc = sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()),
+                                   SQLITE_TRANSIENT);
+        } else if (param.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = param.toByteArray();
+            rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                                 : sqlite3_bind_blob(statement, index, bytes.constData(),
+                                                     int(bytes.size()), SQLITE_TRANSIENT);
+        } else {
+            continue;
+        }
+        if (rc != SQLITE_OK)
+            return false;
+        ++index;
+    }
+    return true;
+}
+
+void appendCell(RecordSet& set, sqlite3_stmt* statement, int column)
+{
+    const int storageClass = sqlite3_column_type(statement, column);
+    const std::optional<FieldKind>& declared = set.declaredKind(column);
+    const FieldKind kind = declared ? *declared : kindOfStoredValue(storageClass);
+    if (storageClass == SQLITE_NULL) {
+        set.appendNull(kind);
+        return;
+    }
+    switch (kind) {
+    case FieldKind::Text:
+    case FieldKind::DateTime: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        set.appendText(kind, text, std::size_t(sqlite3_column_bytes(statement, column)));
+        return;
+    }
+    case FieldKind::LongInteger:
+    case FieldKind::ShortInteger:
+    case FieldKind::Byte:
+    case FieldKind::Boolean:
+        set.appendInteger(kind, sqlite3_column_int64(statement, column));
+        return;
+    case FieldKind::Single:
+    case FieldKind::Double:
+        set.appendReal(kind, sqlite3_column_double(statement, column));
+        return;
+    case FieldKind::Bytes: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
+        set.appendBytes(data, std::size_t(sqlite3_column_bytes(statement, column)));
+        return;
+    }
+    }
+}
+
+class SqliteBackend : public DatabaseBackend
+{
+public:
+    explicit SqliteBackend(sqlite3* db) : mDb(db) {}
+    ~SqliteBackend() override { sqlite3_close(mDb); }
+
+    bool execute(const QString& sql, const QVariantList& params) override
+    {
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
+        if (!statement)
+            return false;
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            // rows of a statement that returns some are drained and discarded
+        }
+        const bool ok = rc == SQLITE_DONE;
+        if (!ok)
+            noteFailure();
+        sqlite3_finalize(statement);
+        return ok;
+    }
+
+    std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) override
+    {
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
+        if (!statement)
+            return nullptr;
+        auto set = std::make_unique<RecordSet>();
+        const int columns = sqlite3_column_count(statement);
+        for (int c = 0; c < columns; ++c)
+            set->addColumn(QString::fromUtf8(sqlite3_column_name(statement, c)),
+                           kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c)
+                appendCell(*set, statement, c);
+            set->endRow();
+        }
+        const bool ok = rc == SQLITE_DONE;
+        if (!ok)
+            noteFailure();
+        sqlite3_finalize(statement);
+        if (!ok)
+            return nullptr;
+        return set;
+    }
+
+    bool begin(TransactionMode mode) override
+    {
+        return run(mode == TransactionMode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    }
+    bool commit() override { return run("COMMIT"); }
+    void rollback() override { run("ROLLBACK"); }
+    void setBusyTimeout(int milliseconds) override
+    {
+        mBusyTimeoutMs = milliseconds;
+        sqlite3_busy_timeout(mDb, milliseconds);
+    }
+
+    bool backupTo(const QString& path, int waitMs) override
+    {
+        ReplacementFile copy(path);
+        if (!copy.isValid()) {
+            mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
+            return false;
+        }
+        sqlite3* target = nullptr;
+        int rc = sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE,
+                                 nullptr);
+        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            // The whole database in one step, under one read lock: a writer's half-done changes
+            // are never copied, and a writer that holds the file longer than the wait makes the
+            // backup fail.
+            sqlite3_busy_timeout(mDb, waitMs);
+            sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
+            if (backup) {
+                const int step = sqlite3_backup_step(backup, -1);
+                rc = sqlite3_backup_finish(backup);
+                if (step != SQLITE_DONE)
+                    rc = step;
+            } else {
+                rc = sqlite3_errcode(target);
+            }
+            sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+        }
+        if (rc != SQLITE_OK)
+            mLastError = QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(target);
+        if (rc != SQLITE_OK)
+            return false;
+        QString problem;
+        if (!isWarehouseDatabase(copy.path(), &problem)) {
+            mLastError = problem;
+            return false;
+        }
+        if (!copy.commit()) {
+            mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
+            return false;
+        }
+        return true;
+    }
+    bool isServer() const override { return false; }
+
+private:
+    // The statement as SQLite compiled it with its values bound, or null (with the failure
+    // noted).
+    sqlite3_stmt* prepareAndBind(const QString& sql, const QVariantList& params)
+    {
+        const QByteArray text = sqliteStatement(sql).toUtf8();
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
+                SQLITE_OK ||
+            !statement) {
+            noteFailure();
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        if (!bindParameters(statement, params)) {
+            mLastError = kUnmatchedValues;
+            mLastFailure = StatementFailure::Other;
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        return statement;
+    }
+
+    // Records the failure of the last statement from the connection's error state.
+    void noteFailure()
+    {
+        mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+        const int code = sqlite3_extended_errcode(mDb);
+        mLastFailure = code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY
+                           ? StatementFailure::DuplicateKey
+                           : StatementFailure::Other;
+    }
+
+    bool run(const char* sql)
+    {
+        char* error = nullptr;
+        const int rc = sqlite3_exec(mDb, sql, nullptr, nullptr, &error);
+        if (rc != SQLITE_OK) {
+            mLastError = QString::fromUtf8(error ? error : sqlite3_errmsg(mDb));
+            sqlite3_free(error);
+            return false;
+        }
+        return true;
+    }
+
+    sqlite3* mDb;
+    int mBusyTimeoutMs = kDefaultBusyTimeoutMs;
+};
+
+} // namespace
+
+std::unique_ptr<DatabaseBackend> openSqliteBackend(const QString& path, bool readOnly,
+                                                   QString& error)
+{
+    // A missing file is a failed open, never a new empty database.
+    sqlite3* db = nullptr;
+    // The connection is only ever used by the thread that opened it (the user-interface thread):
+    // SQLite need not lock it on every call.
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const QByteArray file = QFileInfo(path).filePath().toUtf8();
+    int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
+        // Reading the schema proves the file is a database; the rollback journal and full
+        // synchronous writes keep it whole across a power cut.
+        rc = sqlite3_exec(db,
+                          "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
+                          "SELECT count(*) FROM sqlite_master;",
+                          nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return std::make_unique<SqliteBackend>(db);
+}
