@@ -37,12 +37,13 @@ const char* RecordSet::keepBytes(const char* data, std::size_t size)
         return &empty;
     if (size > kBytesPerBlock / 4) {
         // A long value gets a block of its own.
-        mLongValues.push_back(std::make_unique<char[]>(size));
+        mLongValues.push_back(std::make_unique_for_overwrite<char[]>(size));
         std::memcpy(mLongValues.back().get(), data, size);
         return mLongValues.back().get();
     }
+    // Blocks are not cleared first: every byte of them is written before it is read.
     if (mByteBlocks.empty() || mBytesUsed + size > kBytesPerBlock) {
-        mByteBlocks.push_back(std::make_unique<char[]>(kBytesPerBlock));
+        mByteBlocks.push_back(std::make_unique_for_overwrite<char[]>(kBytesPerBlock));
         mBytesUsed = 0;
     }
     char* target = mByteBlocks.back().get() + mBytesUsed;

@@ -63,15 +63,16 @@ ReportRows::Cell ReportRows::store(const void* bytes, qsizetype size, bool utf8)
         return cell;
     cell.size = quint32(size);
     char* target = nullptr;
+    // Blocks are not cleared first: every byte of them is written before it is read.
     if (size > kBlockBytes / 4) {
         // A long text gets a block of its own.
-        mBlocks.push_back(std::make_unique<char[]>(std::size_t(size)));
+        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(std::size_t(size)));
         target = mBlocks.back().get();
     } else {
         // UTF-16 texts start on an even byte.
         qsizetype start = mBlockUsed + (utf8 ? 0 : mBlockUsed % 2);
         if (start + size > kBlockBytes) {
-            mBlocks.push_back(std::make_unique<char[]>(std::size_t(kBlockBytes)));
+            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(std::size_t(kBlockBytes)));
             mBlock = mBlocks.back().get();
             start = 0;
         }
