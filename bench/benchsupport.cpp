@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -172,8 +173,11 @@ void printResult(const QString& what, const QString& comparedWith,
         if (theirsMs[i] > 0)
             ratios.push_back(oursMs[i] / theirsMs[i]);
     }
-    std::printf("RESULT|%s|%s|%.2f|%.2f|%.2f|%s|%s\n", qPrintable(what), qPrintable(comparedWith),
-                median(oursMs), median(theirsMs), median(ratios), qPrintable(goal),
+    // Two decimals, or as many as a ratio far below 1 needs to show.
+    const double ratio = median(ratios);
+    const int decimals = ratio >= 0.1 || ratio <= 0 ? 2 : 1 - int(std::floor(std::log10(ratio)));
+    std::printf("RESULT|%s|%s|%.2f|%.2f|%.*f|%s|%s\n", qPrintable(what), qPrintable(comparedWith),
+                median(oursMs), median(theirsMs), decimals, ratio, qPrintable(goal),
                 measure == Measure::Cpu ? "cpu" : "wall");
     std::fflush(stdout);
 }
