@@ -1,10 +1,11 @@
 // Opening a lot's history: the seven document queries, the ordering, the list and the audit.
 //   lothistory_bench [DOCUMENTS] [OTHER_LOTS_DOCUMENTS]     (default 10000 and 50000)
 // The lot's documents are spread over the seven document tables and over a year of dates, among
-// the documents of other lots; the timings are the best of five, after one warm-up, of reading
-// the history alone and of opening its window (offscreen).
+// the documents of other lots; the timings are the medians of several runs, after one warm-up, of
+// reading the history alone and of opening its window (offscreen).
 #include "admin/lothistory.h"
 #include "admin/lothistorywindow.h"
+#include "bench/benchsupport.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "storage/database.h"
@@ -21,7 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <vector>
 
 namespace
 {
@@ -85,17 +86,17 @@ void addDocuments(Database& db, const QString& lot, int count, int seed)
     }
 }
 
-template <typename Step> qint64 best(Step step)
+template <typename Step> double medianMs(Step step)
 {
     step();
-    qint64 fastest = std::numeric_limits<qint64>::max();
-    for (int run = 0; run < 5; ++run) {
+    std::vector<double> runs;
+    for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer timer;
         timer.start();
         step();
-        fastest = std::min(fastest, timer.nsecsElapsed());
+        runs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    return fastest;
+    return median(runs);
 }
 
 } // namespace
@@ -135,19 +136,22 @@ int main(int argc, char** argv)
         return 1;
 
     std::size_t shown = 0;
-    const qint64 reading = best([&] {
+    const double reading = medianMs([&] {
         const LotHistory history = LotHistory::load(db, kLot);
         shown = history.documents().size();
     });
     int listed = 0;
-    const qint64 opening = best([&] {
+    const double opening = medianMs([&] {
         LotHistoryWindow window(context, kLot);
         listed = window.list()->rowCount();
     });
 
-    std::printf("documents of the lot: %zu (listed %d), of other lots: %d\n", shown, listed,
-                others);
-    std::printf("reading and ordering the history: %.1f ms\n", reading / 1e6);
-    std::printf("opening the history window:       %.1f ms\n", opening / 1e6);
+    const QString what = QStringLiteral("a lot's history, %1 documents among %2 of other lots")
+                             .arg(shown)
+                             .arg(others);
+    printFigure(what, QStringLiteral("reading and ordering (wall)"),
+                QStringLiteral("%1 ms").arg(reading, 0, 'f', 1));
+    printFigure(what, QStringLiteral("opening the window (wall)"),
+                QStringLiteral("%1 ms, %2 rows listed").arg(opening, 0, 'f', 1).arg(listed));
     return 0;
 }

@@ -17,18 +17,27 @@ while [ $# -gt 0 ]; do
 done
 
 source tools/deps.sh
+# The sqlite3 command-line tool is one side of a comparison.
+tarnel_packages+=(sqlite3)
 tarnel_install_missing
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNEL_BENCH=ON >/dev/null
 cmake --build build-bench --parallel "$(nproc)" --target \
-    stocklist_bench sale_bench report_bench startup_bench startup_probe bare_window >/dev/null
+    stocklist_bench sale_bench report_bench startup_bench startup_probe bare_window \
+    lothistory_bench serverrefresh_bench >/dev/null
 
 # The windows are drawn offscreen unless another platform is asked for.
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 bin=build-bench/bin
 results=$(mktemp)
-trap 'rm -f "$results"' EXIT
-for bench in "stocklist_bench $lots" "sale_bench" "report_bench $rows" "startup_bench $lots"; do
+# The server side runs on a throwaway local cluster (a Unix socket in a temporary folder).
+cluster=$(mktemp /tmp/tarnel-bench-cluster.XXXXXX)
+trap 'tools/pgcluster.sh stop "$cluster"; rm -f "$results" "$cluster"' EXIT
+tools/pgcluster.sh start "$cluster"
+server="postgresql:///postgres?host=$(cat "$cluster")&user=tarnel"
+set -f # the server address holds "?"
+for bench in "stocklist_bench $lots" "sale_bench" "report_bench $rows" "startup_bench $lots" \
+    "lothistory_bench" "serverrefresh_bench $server $lots"; do
     echo "running ${bench} ..." >&2
     # shellcheck disable=SC2086
     $bin/$bench 2>/dev/null | grep '^RESULT|' >>"$results" ||
