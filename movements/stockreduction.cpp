@@ -70,8 +70,8 @@ StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, 
         }
 
         if (!stockAllows(stock, reduction)) {
-            tell(context, owner, QStringLiteral("现有库存不足"));
             transaction.rollback();
+            tell(context, owner, QStringLiteral("现有库存不足"));
             return StockReductionOutcome::NotEnough;
         }
 
@@ -92,8 +92,8 @@ StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, 
         }
         // A commit that fails has already been rolled back.
         if (!inserted || !transaction.commit()) {
-            tell(context, owner, failed);
             transaction.rollback();
+            tell(context, owner, failed);
             return StockReductionOutcome::Refused;
         }
         break;

@@ -39,9 +39,11 @@ enum class StockReductionOutcome {
 };
 
 // Lowers the lot's stock and records the document in one write transaction, or changes
-// nothing. Shows the outcome to the operator over the owner window; on success refills the
-// product list with every lot and refreshes the main window. When the document number had to
-// move on, reduction.insertParams holds the number stored.
+// nothing. Shows the outcome to the operator over the owner window, always after the transaction
+// has ended: a box waiting for the operator never keeps other writers (another counter, another
+// program) waiting for the write lock. On success refills the product list with every lot and
+// refreshes the main window. When the document number had to move on, reduction.insertParams
+// holds the number stored.
 StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, ReportList* list,
                                            StockReduction& reduction);
 

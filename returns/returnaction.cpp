@@ -190,8 +190,8 @@ ReturnRun runReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
     const double quantity = leadingNumber(entry.quantityText);
     const double remaining = quantityOut - returnedSoFar;
     if (quantity - remaining > kQuantityTolerance) {
-        tell(kind.tooManyMessage);
         transaction.rollback();
+        tell(kind.tooManyMessage);
         return ReturnRun::Refused;
     }
 
@@ -231,8 +231,8 @@ ReturnRun runReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
         }
     }
     if (!written) {
-        tell(kFailed);
         transaction.rollback();
+        tell(kFailed);
         return ReturnRun::Refused;
     }
 

@@ -76,7 +76,8 @@ struct ReturnOutcome {
 // The return action: makes the return and problem numbers, checks the entry in order, then in
 // one transaction puts the goods back into stock (or books them as problem goods), raises the
 // document's quantity returned so far and writes the return document. Every outcome is shown
-// to the operator in a box titled "提示" owned by owner. After the commit, refill runs before
+// to the operator in a box titled "提示" owned by owner, once the transaction has ended, so that
+// no box keeps other writers waiting for the write lock. After the commit, refill runs before
 // the main window is refreshed and "操作成功" is shown.
 ReturnOutcome performReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
                             const ReturnEntry& entry, const std::function<void()>& refill);
