@@ -3,11 +3,11 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "storage/database.h"
+#include "storage/fieldvalue.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 QString dateText(const QDate& date)
 {
@@ -44,30 +44,6 @@ char asciiOf(QChar character)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// Whether a number that a double cannot hold is too small (rather than too large): the decimal
-// magnitude of its first significant digit, with the exponent, is negative.
-bool isTinyNumber(const std::string& token)
-{
-    const std::size_t point = std::min({token.find('.'), token.find_first_of("eE"), token.size()});
-    const std::size_t first = token.find_first_of("123456789");
-    long magnitude = 0;
-    if (first != std::string::npos && first < point)
-        magnitude = long(point - first) - 1;
-    else if (first != std::string::npos)
-        magnitude = -long(first - point);
-    const std::size_t e = token.find_first_of("eE");
-    if (e != std::string::npos) {
-        long exponent = 0;
-        const char* begin = token.data() + e + 1;
-        if (*begin == '+')
-            ++begin;
-        if (std::from_chars(begin, token.data() + token.size(), exponent).ec != std::errc())
-            exponent = *begin == '-' ? -100000 : 100000;
-        magnitude += exponent;
-    }
-    return magnitude < 0;
 }
 
 } // namespace
@@ -117,12 +93,9 @@ double leadingNumber(const QString& text)
             pos = exponent;
         }
     }
-    // from_chars takes no "+" and ignores the locale, which a decimal point must not depend on.
-    const std::string token = number.substr(mantissa, pos - mantissa);
-    double value = 0.0;
-    const auto result = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = isTinyNumber(token) ? 0.0 : HUGE_VAL; // as strtod reads it
+    // Read without the sign and without the locale, which a decimal point must not depend on.
+    const double value =
+        decimalTextValue(std::string_view(number).substr(mantissa, pos - mantissa));
     return negative ? -value : value;
 }
 

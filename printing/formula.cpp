@@ -1,15 +1,12 @@
 #include "printing/formula.h"
 
 #include "printing/reporttable.h"
+#include "storage/fieldvalue.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <limits>
 #include <numbers>
 #include <string>
-#include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace
@@ -73,40 +70,6 @@ qsizetype scanNumber(QStringView text, qsizetype at, std::string& ascii)
     return i - at;
 }
 
-// The value of a number text that scanNumber gave: infinity when it is too large for a double,
-// 0 when it is too small.
-double decimalValue(const std::string& text)
-{
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc())
-        return value;
-
-    // Out of range: the decimal place of the first significant digit, plus the exponent, tells
-    // which way.
-    const std::string_view number(text);
-    const std::size_t exponentAt = number.find('e');
-    const std::string_view mantissa = number.substr(0, exponentAt);
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    long long magnitude = 0;
-    const std::size_t firstSignificant = mantissa.find_first_not_of("0.");
-    if (firstSignificant == std::string_view::npos)
-        return 0;
-    magnitude = firstSignificant < point ? (long long)(point - firstSignificant) - 1
-                                         : -(long long)(firstSignificant - point);
-    if (exponentAt != std::string_view::npos) {
-        std::string_view exponent = number.substr(exponentAt + 1);
-        const bool negative = !exponent.empty() && exponent.front() == '-';
-        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
-            exponent.remove_prefix(1);
-        long long shift = 0;
-        for (const char digit : exponent)
-            shift = std::min(shift * 10 + (digit - '0'), 1000000000LL);
-        magnitude += negative ? -shift : shift;
-    }
-    return magnitude < 0 ? 0.0 : std::numeric_limits<double>::infinity();
-}
-
 enum class Kind { Number, Plus, Minus, Times, Divide, Power, Open, Close };
 
 struct Token {
@@ -150,7 +113,7 @@ std::optional<std::vector<Token>> tokensOf(QStringView formula, const QList<Form
             const qsizetype length = scanNumber(formula, i, ascii);
             if (length == 0)
                 return std::nullopt;
-            tokens.push_back({Kind::Number, decimalValue(ascii)});
+            tokens.push_back({Kind::Number, decimalTextValue(ascii)});
             i += length;
         } else if (c == QLatin1Char('[')) {
             const auto [length, value] = scanReference(formula, i, columns);
@@ -341,7 +304,7 @@ double leadingNumberOf(const QString& text)
     std::string ascii;
     if (scanNumber(text, i, ascii) == 0)
         return 0;
-    const double value = decimalValue(ascii);
+    const double value = decimalTextValue(ascii);
     if (!std::isfinite(value))
         return 0;
     return negative ? -value : value;

@@ -1,5 +1,6 @@
 #include "storage/fieldvalue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -55,6 +56,38 @@ QString numberText(double value)
 QString singleNumberText(double value)
 {
     return formatReal(value, 6);
+}
+
+double decimalTextValue(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc())
+        return value;
+    if (error != std::errc::result_out_of_range)
+        return 0;
+
+    // Out of range: the decimal place of the first significant digit, plus the exponent, tells
+    // which way.
+    const std::size_t exponentAt = text.find_first_of("eE");
+    const std::string_view mantissa = text.substr(0, exponentAt);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t firstSignificant = mantissa.find_first_not_of("0.");
+    if (firstSignificant == std::string_view::npos)
+        return 0;
+    long long magnitude = firstSignificant < point ? (long long)(point - firstSignificant) - 1
+                                                   : -(long long)(firstSignificant - point);
+    if (exponentAt != std::string_view::npos) {
+        std::string_view exponent = text.substr(exponentAt + 1);
+        const bool negative = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
+            exponent.remove_prefix(1);
+        long long shift = 0;
+        for (const char digit : exponent)
+            shift = std::min(shift * 10 + (digit - '0'), 1000000000LL);
+        magnitude += negative ? -shift : shift;
+    }
+    return magnitude < 0 ? 0.0 : std::numeric_limits<double>::infinity();
 }
 
 QString dateTimeDisplayText(const QDateTime& value)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 
 // The kind a field value carries, following the declared type of its column.
 enum class FieldKind {
@@ -82,6 +83,12 @@ QString fatalDataErrorText(int code, const QString& message);
 // point, whatever the user's locale.
 QString numberText(double value);
 QString singleNumberText(double value);
+
+// The value of a number text in the form those write (digits with at most one point, then an
+// optional exponent; no sign in front), whatever the user's locale. A number beyond the range of
+// a double reads as strtod reads it: infinity when it is too large, 0 when it is too small. Any
+// other text reads as 0.
+double decimalTextValue(std::string_view text);
 
 // "%d年%d月%d日" followed by the time of day unless it is midnight.
 QString dateTimeDisplayText(const QDateTime& value);
