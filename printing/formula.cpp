@@ -291,23 +291,49 @@ private:
 
 } // namespace
 
-double leadingNumberOf(const QString& text)
+namespace
+{
+
+// The leading number of a text without its sign (empty when there is none), and whether the sign
+// is a minus.
+std::string leadingNumberText(const QString& text, bool& negative)
 {
     qsizetype i = 0;
     while (i < text.size() && text.at(i).isSpace())
         ++i;
-    bool negative = false;
+    negative = false;
     if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
         negative = text.at(i) == QLatin1Char('-');
         ++i;
     }
     std::string ascii;
     if (scanNumber(text, i, ascii) == 0)
+        ascii.clear();
+    return ascii;
+}
+
+} // namespace
+
+double leadingNumberOf(const QString& text)
+{
+    bool negative = false;
+    const std::string ascii = leadingNumberText(text, negative);
+    if (ascii.empty())
         return 0;
     const double value = decimalTextValue(ascii);
     if (!std::isfinite(value))
         return 0;
     return negative ? -value : value;
+}
+
+int leadingNumberDecimals(const QString& text)
+{
+    bool negative = false;
+    const std::string ascii = leadingNumberText(text, negative);
+    if (ascii.find('e') != std::string::npos)
+        return -1;
+    const std::size_t point = ascii.find('.');
+    return point == std::string::npos ? 0 : int(ascii.size() - point - 1);
 }
 
 std::optional<double> evaluateFormulaOver(QStringView formula, const QList<FormulaColumn>& columns)

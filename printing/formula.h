@@ -35,3 +35,6 @@ double evaluateFormula(const QString& formula, const ReportTable& table, int las
 // settings read a text: leading blanks, a sign, digits with at most one point and an exponent
 // when digits follow its "e"; the rest is ignored. The same whatever the desktop's language.
 double leadingNumberOf(const QString& text);
+// The decimal places of a text's leading number as leadingNumberOf reads it: the digits after its
+// point, 0 for a whole number or none; -1 when it is written with an exponent.
+int leadingNumberDecimals(const QString& text);

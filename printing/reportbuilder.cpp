@@ -4,6 +4,7 @@
 #include "storage/fieldvalue.h"
 #include "ui/reportlist.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -55,8 +56,18 @@ void applyTitleFont(ReportTable& table, const QStringList& font)
 
 } // namespace
 
-QString statisticsTotalText(double total)
+QString statisticsTotalText(double total, int decimals)
 {
+    if (decimals >= 0 && decimals <= kTotalDigits) {
+        double scale = 1;
+        for (int d = 0; d < decimals; ++d)
+            scale *= 10;
+        // Below 2^53 the whole number is exact, and so is the quotient's rounding to the
+        // nearest double of the decimal total.
+        const double scaled = std::round(total * scale);
+        if (std::fabs(scaled) < 9007199254740992.0)
+            total = scaled / scale;
+    }
     if (!std::isfinite(total) || total == 0)
         return QStringLiteral("0");
     // The total rounded to 15 significant digits: "-d.dddddddddddddde±x".
@@ -196,9 +207,14 @@ std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
                 if (table.text(4, c) != name)
                     continue;
                 double sum = 0;
-                for (int r = 5; r <= C + 4; ++r)
-                    sum += leadingNumberOf(table.text(r, c));
-                table.setText(summaryRow, c, statisticsTotalText(sum));
+                int decimals = 0; // -1 once a number has an exponent
+                for (int r = 5; r <= C + 4; ++r) {
+                    const QString text = table.text(r, c);
+                    sum += leadingNumberOf(text);
+                    const int places = leadingNumberDecimals(text);
+                    decimals = places < 0 || decimals < 0 ? -1 : std::max(decimals, places);
+                }
+                table.setText(summaryRow, c, statisticsTotalText(sum, decimals));
             }
         }
         table.setBold(summaryRow, 1, 1, columns(), true);

@@ -223,50 +223,64 @@ void ReportBuilderTest::leadingNumber_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("number");
-    QTest::newRow("whole") << "12" << 12.0;
-    QTest::newRow("blanks, decimals, unit") << "  7.5千克" << 7.5;
-    QTest::newRow("signs") << "-3" << -3.0;
-    QTest::newRow("point first") << "+.5" << 0.5;
-    QTest::newRow("exponent") << "1e-05" << 1e-05;
-    QTest::newRow("e without digits") << "3e" << 3.0;
-    QTest::newRow("comma is no point") << "12,5" << 12.0;
-    QTest::newRow("no number") << "abc" << 0.0;
-    QTest::newRow("sign only") << "-" << 0.0;
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("too large") << "1e999" << 0.0;
-    QTest::newRow("too small") << "1e-999" << 0.0;
-    QTest::newRow("barcode") << "6901234567892" << 6901234567892.0;
+    QTest::addColumn<int>("decimals"); // -1: written with an exponent
+    QTest::newRow("whole") << "12" << 12.0 << 0;
+    QTest::newRow("blanks, decimals, unit") << "  7.5千克" << 7.5 << 1;
+    QTest::newRow("signs") << "-3" << -3.0 << 0;
+    QTest::newRow("point first") << "+.5" << 0.5 << 1;
+    QTest::newRow("trailing zeros count") << "-2.50" << -2.5 << 2;
+    QTest::newRow("exponent") << "1e-05" << 1e-05 << -1;
+    QTest::newRow("e without digits") << "3e" << 3.0 << 0;
+    QTest::newRow("comma is no point") << "12,5" << 12.0 << 0;
+    QTest::newRow("no number") << "abc" << 0.0 << 0;
+    QTest::newRow("point only") << "." << 0.0 << 0;
+    QTest::newRow("sign only") << "-" << 0.0 << 0;
+    QTest::newRow("empty") << "" << 0.0 << 0;
+    QTest::newRow("too large") << "1e999" << 0.0 << -1;
+    QTest::newRow("too small") << "1e-999" << 0.0 << -1;
+    QTest::newRow("barcode") << "6901234567892" << 6901234567892.0 << 0;
 }
 
 void ReportBuilderTest::leadingNumber()
 {
     QFETCH(QString, text);
     QFETCH(double, number);
+    QFETCH(int, decimals);
     QCOMPARE(leadingNumberOf(text), number);
+    QCOMPARE(leadingNumberDecimals(text), decimals);
 }
 
 void ReportBuilderTest::statisticsTotalText_data()
 {
     QTest::addColumn<double>("total");
+    QTest::addColumn<int>("decimals"); // the most decimal places of the numbers added up
     QTest::addColumn<QString>("text");
-    QTest::newRow("halves") << 1.5 + 1.5 << "3";
-    QTest::newRow("tenths") << 0.1 + 0.2 << "0.3";
-    QTest::newRow("negative") << -17.5 << "-17.5";
-    QTest::newRow("fourteen digits") << 13802469135784.0 << "13802469135784";
-    QTest::newRow("large, written out") << 1e20 << "100000000000000000000";
-    QTest::newRow("small, written out") << 1e-5 << "0.00001";
-    QTest::newRow("fifteen digits") << 2.0 / 3.0 << "0.666666666666667";
-    QTest::newRow("rounding carries") << 99999999999999.99 << "100000000000000";
-    QTest::newRow("zero") << 0.0 << "0";
-    QTest::newRow("negative zero") << -0.0 << "0";
-    QTest::newRow("not finite") << std::numeric_limits<double>::infinity() << "0";
+    QTest::newRow("halves") << 1.5 + 1.5 << -1 << "3";
+    QTest::newRow("tenths") << 0.1 + 0.2 << -1 << "0.3";
+    QTest::newRow("negative") << -17.5 << -1 << "-17.5";
+    QTest::newRow("fourteen digits") << 13802469135784.0 << -1 << "13802469135784";
+    QTest::newRow("large, written out") << 1e20 << -1 << "100000000000000000000";
+    QTest::newRow("small, written out") << 1e-5 << -1 << "0.00001";
+    QTest::newRow("fifteen digits") << 2.0 / 3.0 << -1 << "0.666666666666667";
+    QTest::newRow("rounding carries") << 99999999999999.99 << -1 << "100000000000000";
+    QTest::newRow("zero") << 0.0 << -1 << "0";
+    QTest::newRow("negative zero") << -0.0 << -1 << "0";
+    QTest::newRow("not finite") << std::numeric_limits<double>::infinity() << -1 << "0";
+    // Sums of many cells, rounded to the places of the numbers added up.
+    QTest::newRow("1,000 times 3.35") << 3349.999999999942 << 2 << "3350";
+    QTest::newRow("10,000 times 0.1") << 1000.0000000001588 << 1 << "1000";
+    QTest::newRow("cancelling amounts") << 0.37000000000012 << 2 << "0.37";
+    QTest::newRow("rounded to zero") << -0.0000000001 << 2 << "0";
+    QTest::newRow("beyond exact wholes") << 1e20 << 2 << "100000000000000000000";
+    QTest::newRow("more places than shown") << 2.0 / 3.0 << 17 << "0.666666666666667";
 }
 
 void ReportBuilderTest::statisticsTotalText()
 {
     QFETCH(double, total);
+    QFETCH(int, decimals);
     QFETCH(QString, text);
-    QCOMPARE(::statisticsTotalText(total), text);
+    QCOMPARE(::statisticsTotalText(total, decimals), text);
 }
 
 void ReportBuilderTest::numbersIgnoreTheDesktopLanguage()
@@ -452,6 +466,17 @@ void ReportBuilderTest::statistics()
     req.totals = {QStringLiteral("二"), QStringLiteral("条码")};
     table = buildReport(req);
     QCOMPARE(table->text(7, 2), QStringLiteral("13802469135784"));
+
+    // A long list adds up to its exact decimal total, without the binary remainders that a
+    // thousand additions gather.
+    fillList({{QStringLiteral("单价"), 50, Qt::AlignRight},
+              {QStringLiteral("数量"), 50, Qt::AlignRight}},
+             std::vector<QStringList>(1000, {QStringLiteral("3.35"), QStringLiteral("0.1")}));
+    req = request({0, 1}, false);
+    req.totals = {QStringLiteral("二"), QStringLiteral("单价"), QStringLiteral("数量")};
+    table = buildReport(req);
+    QCOMPARE(table->text(1005, 2), QStringLiteral("3350"));
+    QCOMPARE(table->text(1005, 3), QStringLiteral("100"));
 }
 
 void ReportBuilderTest::customColumns()
