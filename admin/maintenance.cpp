@@ -134,6 +134,12 @@ RestoreWindow::RestoreWindow(AppContext& context)
 void RestoreWindow::restore()
 {
     DialogService& dialogs = mContext.dialogs();
+    // The window stays open when the administrator logs out or somebody else logs in: whoever is
+    // at the desk then may not put a backup in place of the data.
+    if (!mContext.isAdministrator()) {
+        dialogs.message(this, QStringLiteral("此操作仅管理员有权操作"), kNoticeTitle);
+        return;
+    }
     const QString fileName = mBackups->currentText();
     const MessageAnswer answer =
         dialogs.message(this,

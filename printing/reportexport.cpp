@@ -9,6 +9,10 @@
 #include <charconv>
 #include <string>
 
+#ifndef Q_OS_WIN
+#include <locale.h>
+#endif
+
 namespace
 {
 
@@ -314,6 +318,45 @@ private:
     QFile mFile;
 };
 
+// The C library writes numbers in the C locale on this thread while it lives. The spreadsheet
+// library writes cell values and column widths with printf, which follows the desktop's locale:
+// on a German or Russian desktop 7.5 would go into the file as "7,5", which reads back as 0.
+class CNumbersOnThisThread
+{
+public:
+    CNumbersOnThisThread()
+    {
+#ifndef Q_OS_WIN
+        const locale_t current = duplocale(uselocale(locale_t(0)));
+        if (!current)
+            return;
+        mLocale = newlocale(LC_NUMERIC_MASK, "C", current);
+        if (!mLocale) {
+            freelocale(current);
+            return;
+        }
+        mPrevious = uselocale(mLocale);
+#endif
+    }
+    ~CNumbersOnThisThread()
+    {
+#ifndef Q_OS_WIN
+        if (mLocale) {
+            uselocale(mPrevious);
+            freelocale(mLocale);
+        }
+#endif
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+#ifndef Q_OS_WIN
+    locale_t mLocale = locale_t(0);
+    locale_t mPrevious = locale_t(0);
+#endif
+};
+
 // An Excel workbook of one sheet "报表": numbers as numeric cells shown with their texts, every
 // other text as a string cell (never a formula); the report's merges, bold cells, alignments and
 // column widths; the rows down to the column titles frozen.
@@ -399,6 +442,8 @@ public:
     {
         lxw_workbook* workbook = mWorkbook;
         mWorkbook = nullptr; // closing frees it, whatever the outcome
+        // The whole file is written here, numbers included.
+        const CNumbersOnThisThread numbers;
         return workbook && workbook_close(workbook) == LXW_NO_ERROR;
     }
 

@@ -116,6 +116,8 @@ private slots:
     void restoreWindowListsBackups();
     void restoreReplacesDatabaseAndQuits();
     void restoreCancelledStillQuits();
+    void restoreWindowOutlivesTheAdministrator_data();
+    void restoreWindowOutlivesTheAdministrator();
     void restoreWithoutBackupKeepsDatabase();
     void failedCopyLeavesTargetWhole();
     void restoreRefusesUnusableFiles_data();
@@ -357,6 +359,28 @@ void TestMaintenance::restoreCancelledStillQuits()
     QCOMPARE(shell.env.quitCodes(), QList<int>{0});
     QVERIFY(shell.env.db().isOpen());
     QCOMPARE(shell.env.count(QStringLiteral("总数据库模块")), 1);
+}
+
+void TestMaintenance::restoreWindowOutlivesTheAdministrator_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::newRow("logged out") << QString();
+    QTest::newRow("another operator") << QStringLiteral("zhang");
+}
+
+void TestMaintenance::restoreWindowOutlivesTheAdministrator()
+{
+    // The administrator opened the window, then logged out or somebody else logged in.
+    QFETCH(QString, user);
+    Shell shell;
+    QVERIFY(shell.env.db().backupTo(shell.backupPath(kTodaysBackup)));
+    shell.trigger(QStringLiteral("恢复数据库"));
+    shell.env.context().setSessionUser(user);
+    shell.env.dialogs().answerMessage();
+    shell.restoreWindow()->restore();
+    expectBoxes(shell.env.dialogs(), {QStringLiteral("此操作仅管理员有权操作")});
+    QCOMPARE(shell.env.quitCodes(), QList<int>());
+    QVERIFY(shell.env.db().isOpen());
 }
 
 void TestMaintenance::restoreWithoutBackupKeepsDatabase()

@@ -7,6 +7,7 @@
 #include "printing/printsettingsdialog.h"
 #include "printing/reportbuilder.h"
 #include "printing/reportexport.h"
+#include "tests/support/commalocale.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/spreadsheetfiles.h"
 #include "tests/support/testdatabase.h"
@@ -22,6 +23,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(ReportFileFormat)
 
@@ -111,6 +113,7 @@ private slots:
     void csvFields();
     void fileChooserOffersSpreadsheets();
     void reportReadsBackFromCsv();
+    void reportReadsBackFromXlsx_data();
     void reportReadsBackFromXlsx();
     void progressByPage_data();
     void progressByPage();
@@ -286,8 +289,20 @@ void TestExport::reportReadsBackFromCsv()
     QCOMPARE(records, StockReport::expectedRows());
 }
 
+void TestExport::reportReadsBackFromXlsx_data()
+{
+    QTest::addColumn<bool>("commaDesktop");
+    QTest::newRow("C locale") << false;
+    // A German desktop writes 7.5 as "7,5": the file must not.
+    QTest::newRow("comma-decimal desktop") << true;
+}
+
 void TestExport::reportReadsBackFromXlsx()
 {
+    QFETCH(bool, commaDesktop);
+    std::optional<CommaDecimalLocale> german;
+    if (commaDesktop && !german.emplace().isActive())
+        QSKIP("no comma-decimal locale could be made on this system");
     StockReport stock;
     TestEnvironment env;
     QTemporaryDir folder;
