@@ -44,6 +44,7 @@ private slots:
     void boundValuesMustFillTheParameters();
     void failuresTellDuplicatesFromOthers();
     void emptyTextParameter();
+    void textsAreStoredWholeOrRefused();
     void numberColumnsRefuseText();
     void documentNumbersAreUnique();
     void userNamesCompareWithoutCase();
@@ -557,6 +558,23 @@ void TestStorage::emptyTextParameter()
     QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品ID = ''")),
              QStringLiteral("1"));
     QCOMPARE(env.db().ExecuteSql(QString()), 0);
+}
+
+void TestStorage::textsAreStoredWholeOrRefused()
+{
+    // A NUL character inside a text: the file keeps it; a server that cannot store it refuses
+    // the statement instead of storing the text cut short at it.
+    TestEnvironment env;
+    const QString remark = QStringLiteral("前") + QChar(0) + QStringLiteral("后");
+    const bool stored =
+        env.db().ExecuteSql(QStringLiteral("insert into 总数据库模块(入库单号,备注)values(?,?)"),
+                            {QStringLiteral("rk1"), remark});
+    QCOMPARE(stored, !onServer());
+    QCOMPARE(env.value(QStringLiteral("select 备注 from 总数据库模块")),
+             stored ? remark : QString());
+    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 备注 like ? "),
+                       {QStringLiteral("前") + QChar(0) + QStringLiteral("%")}),
+             stored ? QStringLiteral("1") : QString());
 }
 
 void TestStorage::numberColumnsRefuseText()
