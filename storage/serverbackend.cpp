@@ -316,6 +316,14 @@ private:
             if (!isText && param.typeId() != QMetaType::QByteArray)
                 continue;
             storage.push_back(isText ? param.toString().toUtf8() : param.toByteArray());
+            // A text goes to the server up to its first NUL character, and the server stores
+            // none: such a text is refused rather than stored cut short.
+            if (isText && storage.back().contains('\0')) {
+                mLastError = QStringLiteral("a text holds a NUL character, which the server "
+                                            "cannot store");
+                mLastFailure = StatementFailure::Other;
+                return nullptr;
+            }
             // An empty text is a text of no characters, never NULL.
             values[index] = storage.back().constData();
             lengths[index] = int(storage.back().size());

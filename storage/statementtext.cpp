@@ -121,11 +121,25 @@ ServerStatement serverStatement(const QString& sql)
             const bool isPattern = c == QLatin1Char('\'') && like == Like::PatternNext;
             if (!isPattern)
                 closeLike(false);
-            out += text.mid(i, end - i);
-            tokens.append(c == QLatin1Char('"')
-                              ? text.mid(i + 1, end - i - 2)
-                                    .replace(QStringLiteral("\"\""), QStringLiteral("\""))
-                              : QStringLiteral("'"));
+            if (c == QLatin1Char('"')) {
+                // Names are the same whatever their letter case, quoted or not, as in the
+                // file: the server's names are in small letters, and the result gives the
+                // name back as written.
+                const QString name = text.mid(i + 1, end - i - 2)
+                                         .replace(QStringLiteral("\"\""), QStringLiteral("\""));
+                QString folded = text.mid(i, end - i);
+                for (QChar& q : folded) {
+                    if (q >= QLatin1Char('A') && q <= QLatin1Char('Z'))
+                        q = q.toLower();
+                }
+                if (folded != text.mid(i, end - i) && !result.capitalisedNames.contains(name))
+                    result.capitalisedNames.append(name);
+                out += folded;
+                tokens.append(name);
+            } else {
+                out += text.mid(i, end - i);
+                tokens.append(QStringLiteral("'"));
+            }
             i = end;
             like = isPattern ? Like::EscapeMayFollow : Like::None;
             patternEnd = out.size();

@@ -18,8 +18,9 @@ QString sqliteStatement(const QString& sql);
 struct ServerStatement {
     QByteArray text;
     int parameterCount = 0;
-    // The unquoted names written with capitals ("产品ID", "N"): the server folds them to small
-    // letters and the result's column names are given back their spelling.
+    // The names written with capitals ("产品ID", "N", [产品ID]): the server folds unquoted ones to
+    // small letters, quoted ones are folded here (names ignore letter case, as in the file), and
+    // the result's column names are given back their spelling.
     QStringList capitalisedNames;
     // The table of a plain "select * from T" (with or without a WHERE clause, nothing after
     // it): the server gives such rows in the order they were written, as the embedded file does.

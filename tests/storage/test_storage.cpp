@@ -44,6 +44,7 @@ private slots:
     void boundValuesMustFillTheParameters();
     void failuresTellDuplicatesFromOthers();
     void emptyTextParameter();
+    void textsAreStoredWholeOrRefused();
     void numberColumnsRefuseText();
     void documentNumbersAreUnique();
     void userNamesCompareWithoutCase();
@@ -455,6 +456,15 @@ void TestStorage::squareBrackets()
         {QStringLiteral("rk[1]"), QStringLiteral("4")}));
     QCOMPARE(env.value(QStringLiteral("select 入库单号 from 总数据库模块")),
              QStringLiteral("rk[1]"));
+    // A quoted name finds its column whatever the letter case, and the result keeps its spelling.
+    QVERIFY(env.db().ExecuteSql(QStringLiteral("update [总数据库模块] set [产品ID]=? "),
+                                {QStringLiteral("A1")}));
+    const int h =
+        env.db().OpenTable(QStringLiteral("select [产品ID] from 总数据库模块 where \"产品id\"=? "),
+                           {QStringLiteral("A1")});
+    QCOMPARE(env.db().columnNames(h), QStringList({"产品ID"}));
+    QCOMPARE(env.db().readText(h, QStringLiteral("产品ID")), QStringLiteral("A1"));
+    env.db().CloseTable(h);
 }
 
 void TestStorage::boundValuesKeepQuotes()
@@ -557,6 +567,23 @@ void TestStorage::emptyTextParameter()
     QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 产品ID = ''")),
              QStringLiteral("1"));
     QCOMPARE(env.db().ExecuteSql(QString()), 0);
+}
+
+void TestStorage::textsAreStoredWholeOrRefused()
+{
+    // A NUL character inside a text: the file keeps it; a server that cannot store it refuses
+    // the statement instead of storing the text cut short at it.
+    TestEnvironment env;
+    const QString remark = QStringLiteral("前") + QChar(0) + QStringLiteral("后");
+    const bool stored =
+        env.db().ExecuteSql(QStringLiteral("insert into 总数据库模块(入库单号,备注)values(?,?)"),
+                            {QStringLiteral("rk1"), remark});
+    QCOMPARE(stored, !onServer());
+    QCOMPARE(env.value(QStringLiteral("select 备注 from 总数据库模块")),
+             stored ? remark : QString());
+    QCOMPARE(env.value(QStringLiteral("select count(*) from 总数据库模块 where 备注 like ? "),
+                       {QStringLiteral("前") + QChar(0) + QStringLiteral("%")}),
+             stored ? QStringLiteral("1") : QString());
 }
 
 void TestStorage::numberColumnsRefuseText()
@@ -674,6 +701,10 @@ void TestStorage::statementsForEachDatabase_data()
     QTest::newRow("access forms") << "delete * from [总数据库模块] where [入库单号]=? "
                                   << "delete from \"总数据库模块\" where \"入库单号\"=? "
                                   << "delete from \"总数据库模块\" where \"入库单号\"=$1 " << 1;
+    QTest::newRow("quoted names lose their capitals")
+        << "select [产品ID] as \"N\"\"1\" from t where a='Ab'"
+        << "select \"产品ID\" as \"N\"\"1\" from t where a='Ab'"
+        << "select \"产品id\" as \"n\"\"1\" from t where a='Ab'" << 0;
     QTest::newRow("like a mark") << "select * from t where 产品名称 like ? "
                                  << "select * from t where 产品名称 like ? "
                                  << "select * from t where 产品名称 ilike $1 escape '' " << 1;
