@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer
 # into build-tests/ and runs every test through CTest. The suites that also run against a
 # PostgreSQL server get a throwaway cluster in a temporary folder, which CTest starts before them

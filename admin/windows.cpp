@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "admin/windows.h"
 
 #include "admin/accountwindow.h"

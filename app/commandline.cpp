@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
 
 #include <QCommandLineOption>
@@ -87,8 +88,15 @@ CommandLineRequest readCommandLine(const QStringList& arguments)
     if (parser.isSet(QStringLiteral("help-all")))
         return answer(EXIT_SUCCESS, helpWithQtOptions(usage));
     if (parser.isSet(version)) {
-        return answer(EXIT_SUCCESS, QCoreApplication::applicationName() + QLatin1Char(' ') +
-                                        QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+        return answer(
+            EXIT_SUCCESS,
+            QCoreApplication::applicationName() + QLatin1Char(' ') +
+                QCoreApplication::applicationVersion() + QLatin1Char('\n') +
+                QStringLiteral("License GPL-3.0-or-later: GNU GPL version 3 or later "
+                               "<https://gnu.org/licenses/gpl.html>.\n"
+                               "This is free software: you are free to change and "
+                               "redistribute it.\n"
+                               "There is NO WARRANTY, to the extent permitted by law.\n"));
     }
 
     CommandLineRequest request;

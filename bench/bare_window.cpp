@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bare Qt window program: shows one empty window of the main window's size and quits after its
 // first paint. The yardstick of the program's start-up.
 //   bare_window [--text]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a lot's history: the seven document queries, the ordering, the list and the audit.
 //   lothistory_bench [DOCUMENTS] [OTHER_LOTS_DOCUMENTS]     (default 10000 and 50000)
 // The lot's documents are spread over the seven document tables and over a year of dates, among

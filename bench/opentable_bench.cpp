@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the whole master stock through the database service against a raw sqlite3 loop.
 //   opentable_bench [ROWS]     (default 100000)
 // Both sides run the same query and turn every field into the value the application uses

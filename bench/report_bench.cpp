@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and paginating a report of many rows, side by side with the same rows as an HTML
 // table laid out and paginated by QTextDocument on the same page.
 //   report_bench [ROWS]     (default 10000; QT_QPA_PLATFORM=offscreen without a display)

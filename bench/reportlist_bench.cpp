@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling a report list with a long stock list.
 //   reportlist_bench [ROWS]     (default 100000; run with QT_QPA_PLATFORM=offscreen if no display)
 // Builds rows of nine texts as the stock list shows them, then times: appendRows() into a shown

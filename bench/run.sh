@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmark programs in Release into build-bench/, runs every benchmark and prints one
 # table: each ratio is ours / theirs, both measured side by side in the same run, the median of
 # several runs; the absolute medians stand beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One sale through the stock-reduction code, side by side with the same statements in raw SQLite.
 //   sale_bench [LOTS]     (default 1000)
 // Our side is the call the sales window makes after its checks: the write transaction that reads

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs serverrefresh_bench against a throwaway local PostgreSQL cluster (a Unix socket in a
 # temporary folder), which is removed afterwards.
 #   bench/serverrefresh.sh BUILD_DIR [ROWS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Refreshing the main window's stock list from a PostgreSQL server against a raw libpq loop.
 //   serverrefresh_bench URI [ROWS]     (default 100000; serverrefresh.sh runs it on a throwaway
 //                                       local cluster)

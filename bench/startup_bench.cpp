@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to a shown main window on a database of many lots, side by side with a bare Qt window
 // program; then the peak memory of the program with every lot listed.
 //   startup_bench [LOTS]     (default 100000; QT_QPA_PLATFORM=offscreen without a display)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start, ended as soon as the main window has painted itself (see shownmark.h).
 //   startup_probe PROGRAM_DIRECTORY [--list]
 // Starts as the program does (application set-up with its font and translations, the window

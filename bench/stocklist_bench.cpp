@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's stock list refresh over a database of many lots, side by side with a raw
 // sqlite3 loop over the same query and with the sqlite3 command-line tool printing it.
 //   stocklist_bench [LOTS [REFRESHES]]     (default 100000; offscreen without a display)

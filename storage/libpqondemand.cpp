@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PostgreSQL client library, loaded when the server backend first needs it rather than
 // linked into the program. Linked, libpq and the libraries it needs (Kerberos, LDAP, TLS) cost
 // every start of the program several milliseconds of loading and initialising, also for the shops

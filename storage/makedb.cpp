@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creates a new, empty datalx.mdb with the administrator account and the default units, or the
 // same tables on a PostgreSQL server for several workstations.
 //   tarnel-makedb [--if-missing] PATH

@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- The ten tables of datalx.mdb, columns in the order the application's INSERT statements name them.
 -- Text columns are TEXT; counted quantities are REAL (a stock of 7.5 must be storable) and must hold
 -- a number: the CHECK refuses text such as '2abc' as a typed database would. Quantities, prices and

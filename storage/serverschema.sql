@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- The ten tables of datalx.mdb on a PostgreSQL server, columns in the same order as in the file.
 -- Text columns are text; counted quantities are double precision (a stock of 7.5 must be
 -- storable), which refuses text such as '2abc'. Quantities, prices and times that are only ever

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The long crash test: kills the crash driver at random moments (1,000 times unless told otherwise)
 # and checks the database file after every kill, as the CTest test crash_consistency does 50 times.
 # Builds into build-tests/ as ./test.sh does (with the sanitizers, which watch the driver too).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A throwaway PostgreSQL cluster for the tests that run against a server: made in a new temporary
 # folder, listening only on a Unix socket in that folder, and removed again afterwards.
 #   pgcluster.sh start STATEFILE   writes the socket folder into STATEFILE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the program's SVG icon as a square PNG for the desktop's icon theme.
 //   tarnel-render-icon SVG PNG SIZE
 #include <QCoreApplication>

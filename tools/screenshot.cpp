@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photographs the main window after an administrator login, over a new database in a temporary
 // program directory holding a few stock lots with their stock-in documents. Also photographs
 // the login and about windows and the history of the selected lot, opened by a double click.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the release libraries into build/, then photographs the main window after an
 # administrator login over a temporary database with a few stock lots, under a virtual X server
 # (with the login and about windows as well). Prints the paths of the PNG files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of every working window over a temporary database with a few stock lots,
 // sales, loans, returns, problem records and accounts, for checking the layouts by eye, and
 // prints two sample reports to PDF files (report.pdf, and report_statistics.pdf with a computed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The account window: registering with the stored digest, the registration refusals, listing,
 // changing a password and deleting an account; and its tie to the login window.
 #include "admin/accounts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A lot's history: the main window opens it for the administrator only, one window per lot; the
 // documents of all seven tables in date order with their effects and the running stock after
 // real movements and returns; the audit of the ledger against the lot's stock; the reading of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Database maintenance from the main window's menu: dated backups, the restore window and
 // restoring a backup, and clearing the stock and document tables. Run as test_maintenance_server
 // over a PostgreSQL server, where clearing works the same and backups are the server's business.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record details window: the administrator check on every tab change, the filling of each
 // record tab with running numbers and its count, and the print items.
 #include "admin/recorddetailswindow.h"

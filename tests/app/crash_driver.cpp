@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program under the crash test: seeded random stock-ins, sales, stock-outs, loans and both
 // kinds of returns ("影响" and "不影响"), each entered in its window offscreen as an operator
 // would, against the database file of a data directory. Every action a window reported as done

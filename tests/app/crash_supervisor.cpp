@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kills the crash driver at random moments and checks the database file after every kill.
 //   crash_supervisor [--kills N] [--seed S]     (default 50 kills)
 // Each round starts crash_driver on the same data directory and kills it with SIGKILL: mostly a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application shell: main window, icon strip dispatch, login and logout, the stock list,
 // product deletion, closing and quitting, the password digest and the fatal error box.
 #include "admin/accountwindow.h"

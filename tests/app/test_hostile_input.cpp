@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile texts in every free-text box of every window: quotes, SQL fragments, LIKE wildcards,
 // full-width and 4-byte characters, control characters, nothing, blanks and 10,000 characters.
 // One driver pastes each text into the boxes of each window offscreen and presses its action:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program keeps its data: the choice between the program's folder, a chosen file and
 // the operator's own data folder, and what the first start makes there.
 #include "app/datalocation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as an operator gets it: installed into a temporary prefix, started from there with
 // a fresh home folder, and asked things on the command line.
 #include "storage/database.h"
@@ -217,7 +218,8 @@ void TestInstall::commandLine_data()
                            QStringLiteral("--database <文件>")};
     // Without a screen: these answer on the terminal and never reach the window system.
     QTest::newRow("version") << QStringList{"--version"} << false << 0
-                             << QStringList{QStringLiteral("tarnel " TARNEL_VERSION "\n")}
+                             << QStringList{QStringLiteral("tarnel " TARNEL_VERSION "\n"),
+                                            QStringLiteral("License GPL-3.0-or-later")}
                              << QStringList() << false;
     QTest::newRow("short version")
         << QStringList{"-v"} << false << 0

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decimal quantities on a desktop whose locale writes decimals with a comma (German): stock is
 // stored and shown with a point all the same, so the number column takes it and lists read it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two counters selling from the same lots at the same moment: each a process of its own with its
 // own connection, selling through the stock-reduction transaction the sales window runs, as fast
 // as it can until the lot is empty, over 1,000 fresh lots (TARNEL_CONCURRENT_LOTS sets another

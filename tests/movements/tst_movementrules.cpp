@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules shared by the movement windows, without windows: document numbers, date texts, the
 // quantity rule, the product list and the stock-reduction transaction.
 

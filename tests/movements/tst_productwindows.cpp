@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sales, stock-out and borrowing windows, driven offscreen through their control names and
 // the scripted boxes, against a real database file.
 

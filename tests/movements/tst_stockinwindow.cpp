@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stock-in window, driven offscreen through its control names and the scripted boxes.
 
 #include "movements/windows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a report to an Excel workbook or a CSV file: which names write a spreadsheet, the
 // cells that become numbers, the CSV quoting and formula guard, a whole report with a computed
 // column and the statistics row read back from both files, and progress and abort.

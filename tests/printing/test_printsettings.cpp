@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print settings window: its opening state, the saved layout, the colour and totals rules,
 // the computed columns with the formula window, the checks of "打印预览" and the print entry.
 #include "app/mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report building: formulas of computed columns, the table layout of a printed list and its
 // pagination.
 #include "printing/formula.h"

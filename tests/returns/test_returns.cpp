@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "returns/loanreturnswindow.h"
 #include "returns/problemgoodswindow.h"
 #include "returns/salesreturnswindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long, seeded sequence of stock-ins, sales, stock-outs, loans and both kinds of returns, driven
 // through the real windows; afterwards the stock of every lot, the running totals of returned
 // goods and the problem records must agree with the documents.

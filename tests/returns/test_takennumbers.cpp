@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window that writes a document, when the file already holds the number it made (written
 // by an earlier run, or by another moment with the same digits): the document is stored under
 // the next number within the same press, the movement happens once, and only running out of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The database service against real database files in temporary folders, and against the test
 // cluster when run as test_storage_server.
 #include "storage/database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolkit: dialog service, input box, typing filters, Enter chains, report list, geometry.
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
