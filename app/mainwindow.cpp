@@ -117,6 +117,10 @@ void MainWindow::buildMenu()
     program->addSeparator();
     addItem(program, QStringLiteral("退出"), &MainWindow::quitProgram);
 
+    // The commands beyond the daily documents: labels, stock alerts, sales statistics, import.
+    mToolsMenu = menuBar()->addMenu(QStringLiteral("工具"));
+    mToolsMenu->setObjectName(QStringLiteral("菜单_工具"));
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));
     QAction* about = help->addAction(QStringLiteral("关于"));

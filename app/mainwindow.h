@@ -9,6 +9,7 @@ class AboutWindow;
 class AppContext;
 class IconStrip;
 class LoginWindow;
+class QMenu;
 class QPushButton;
 class ReportList;
 
@@ -62,6 +63,7 @@ private:
     void quitProgram();
 
     AppContext& mContext;
+    QMenu* mToolsMenu = nullptr;
     IconStrip* mIcons = nullptr;
     ReportList* mStockList = nullptr;
     QPushButton* mDeleteButton = nullptr;
