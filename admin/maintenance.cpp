@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "admin/maintenance.h"
 
+#include "admin/autobackup.h"
 #include "core/context.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
@@ -103,7 +104,9 @@ void clearDatabase(AppContext& context, QWidget* owner)
                         kNoticeTitle, MessageIcon::Warning, MessageButtons::OkCancel);
     if (answer != MessageAnswer::Ok)
         return;
-    if (!clearStockAndDocuments(context.database())) {
+    // Nothing is emptied unless a copy of what is there has been made first.
+    if (!backUpBeforeChange(context, AutomaticBackup::BeforeClearing) ||
+        !clearStockAndDocuments(context.database())) {
         dialogs.message(owner, QStringLiteral("操作失败"), kNoticeTitle);
         return;
     }
@@ -153,7 +156,9 @@ void RestoreWindow::restore()
         // A file that is not a whole warehouse database never takes the operator's data away:
         // it is checked while the database is still open, and the database stays as it is.
         bool restored = false;
-        if (isWarehouseDatabase(source)) {
+        // Nor is the database replaced unless a copy of it has been made first.
+        if (isWarehouseDatabase(source) &&
+            backUpBeforeChange(mContext, AutomaticBackup::BeforeRestoring, fileName)) {
             // The connection lets go of the file before it is replaced.
             mContext.database().CloseDatabase();
             restored = restoreDatabaseFile(source, mContext.databasePath());

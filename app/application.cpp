@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application.h"
 
+#include "admin/autobackup.h"
 #include "app/commandline.h"
 #include "app/datalocation.h"
 #include "app/mainwindow.h"
@@ -142,6 +143,8 @@ int runApplication(int argc, char** argv)
     {
         AppContext context(dialogs, clock, location.directory, location.databaseFileName);
         MainWindow window(context);
+        // The day's backup at the first login of the day; ends before the window does.
+        DailyBackup dailyBackup(context);
         window.show();
         if (request.quitWhenShown)
             quitWhenShown(window, context);
