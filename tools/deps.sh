@@ -14,6 +14,9 @@ tarnel_packages=(
     libxlsxwriter-dev unzip
     locales
     desktop-file-utils dpkg-dev file
+    lintian appstream # the package's and the software centre metadata's checks (test_install)
+    openbox pngquant # the README's pictures (tools/readme-screens.sh)
+    cups printer-driver-cups-pdf # the real print path (a throwaway CUPS daemon, tools/cupsd.sh)
 )
 
 tarnel_install_missing() {

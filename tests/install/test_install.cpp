@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +80,10 @@ private slots:
     void firstStartMakesPerUserData();
     void commandLine_data();
     void commandLine();
+    void manualPages_data();
+    void manualPages();
+    void softwareCentreMetadata();
+    void debianPackage();
 
 private:
     QString installed(const QString& path) const { return mPrefix.filePath(path); }
@@ -124,8 +129,12 @@ void TestInstall::installedFiles()
                         QStringLiteral("bin/tarnel-makedb"),
                         QStringLiteral("share/applications/%1.desktop").arg(kDesktopId),
                         QStringLiteral("share/doc/tarnel/README.md"),
+                        QStringLiteral("share/doc/tarnel/copyright"),
                         QStringLiteral("share/icons/hicolor/48x48/apps/%1.png").arg(kDesktopId),
                         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kDesktopId),
+                        QStringLiteral("share/man/man1/tarnel-makedb.1.gz"),
+                        QStringLiteral("share/man/man1/tarnel.1.gz"),
+                        QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kDesktopId),
                     }));
     QCOMPARE(entries(installed(QStringLiteral("bin"))),
              QStringList({QStringLiteral("tarnel"), QStringLiteral("tarnel-makedb")}));
@@ -281,6 +290,103 @@ void TestInstall::commandLine()
         QCOMPARE(finished.output, QString());
     // Only a start without a chosen database makes the operator's data folder.
     QCOMPARE(QFileInfo::exists(dir.filePath(QStringLiteral(".local/share/Tarnel"))), perUserData);
+}
+
+void TestInstall::manualPages_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("tarnel") << "tarnel"
+                            << "TARNEL";
+    QTest::newRow("tarnel-makedb") << "tarnel-makedb"
+                                   << "TARNEL\\-MAKEDB";
+}
+
+void TestInstall::manualPages()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, title);
+    // Compressed as Debian wants it: gzip without a name or time stamp in the header.
+    QFile file(installed(QStringLiteral("share/man/man1/%1.1.gz").arg(page)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(10);
+    QCOMPARE(header.left(3), QByteArray("\x1f\x8b\x08", 3));
+    QCOMPARE(int(header.at(3)), 0);                  // no file name
+    QCOMPARE(header.mid(4, 4), QByteArray(4, '\0')); // no time stamp
+
+    const Finished text = runToEnd(QStringLiteral("gzip"), {QStringLiteral("-dc"), file.fileName()},
+                                   QProcessEnvironment::systemEnvironment());
+    QCOMPARE(text.exitCode, 0);
+    // Section 1, the version and a release date filled in.
+    const QRegularExpression heading(
+        QStringLiteral("^\\.TH %1 1 \"\\d{4}-\\d{2}-\\d{2}\" \"tarnel %2\" \"User Commands\"$")
+            .arg(QRegularExpression::escape(title),
+                 QRegularExpression::escape(QStringLiteral(TARNEL_VERSION))),
+        QRegularExpression::MultilineOption);
+    QVERIFY2(heading.match(text.output).hasMatch(), qPrintable(text.output.left(200)));
+    static const QRegularExpression placeholder(QStringLiteral("@[A-Z_]+@"));
+    QVERIFY(!placeholder.match(text.output).hasMatch());
+}
+
+void TestInstall::softwareCentreMetadata()
+{
+    const QString path =
+        installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kDesktopId));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString metadata = QString::fromUtf8(file.readAll());
+    // It names the installed menu entry and this version, and shows the README's pictures.
+    for (const QString& text :
+         {QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(kDesktopId),
+          QStringLiteral("<release version=\"" TARNEL_VERSION "\" date=\""),
+          QStringLiteral("<project_license>GPL-3.0-or-later</project_license>")})
+        QVERIFY2(metadata.contains(text), qPrintable(text));
+    static const QRegularExpression image(QStringLiteral("<image>[^<]*/([^/<]+)</image>"));
+    int pictures = 0;
+    for (auto it = image.globalMatch(metadata); it.hasNext(); ++pictures) {
+        const QString picture = it.next().captured(1);
+        QVERIFY2(
+            QFileInfo::exists(QStringLiteral(TARNEL_SOURCE_DIR "/docs/screenshots/") + picture),
+            qPrintable(picture));
+    }
+    QVERIFY(pictures >= 4);
+
+    if (QStringLiteral(TARNEL_APPSTREAMCLI).isEmpty())
+        QSKIP("appstreamcli is not installed (Debian package appstream)");
+    const Finished validated = runToEnd(QStringLiteral(TARNEL_APPSTREAMCLI),
+                                        {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                         QStringLiteral("--no-color"), path},
+                                        QProcessEnvironment::systemEnvironment());
+    const QString report = validated.output + validated.errors;
+    QVERIFY2(validated.exitCode == 0, qPrintable(report));
+    static const QRegularExpression complaint(QStringLiteral("^[EW]: "),
+                                              QRegularExpression::MultilineOption);
+    QVERIFY2(!complaint.match(report).hasMatch(), qPrintable(report));
+}
+
+void TestInstall::debianPackage()
+{
+    if (QStringLiteral(TARNEL_LINTIAN).isEmpty())
+        QSKIP("lintian is not installed (Debian package lintian)");
+    QTemporaryDir packages;
+    const Finished packed = runToEnd(
+        QStringLiteral(TARNEL_CPACK),
+        {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), packages.path()},
+        QProcessEnvironment::systemEnvironment(), QStringLiteral(TARNEL_BUILD_DIR));
+    QVERIFY2(packed.exitCode == 0, qPrintable(packed.output + packed.errors));
+    const QStringList built =
+        QDir(packages.path()).entryList({QStringLiteral("tarnel_" TARNEL_VERSION "-*.deb")});
+    QCOMPARE(built.size(), 1);
+
+    // Errors and warnings fail; informational tags (see the README) do not.
+    const Finished checked = runToEnd(QStringLiteral(TARNEL_LINTIAN),
+                                      {QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
+                                       QDir(packages.path()).filePath(built.first())},
+                                      QProcessEnvironment::systemEnvironment());
+    static const QRegularExpression complaint(QStringLiteral("^[EW]: "),
+                                              QRegularExpression::MultilineOption);
+    QVERIFY2(checked.exitCode == 0 && !complaint.match(checked.output).hasMatch(),
+             qPrintable(checked.output + checked.errors));
 }
 
 QTEST_MAIN(TestInstall)
