@@ -14,6 +14,7 @@ tarnel_packages=(
     libxlsxwriter-dev unzip
     locales
     desktop-file-utils dpkg-dev file
+    libzint-dev zbar-tools # labels: zint encodes the barcodes; the tests read them back with zbarimg
 )
 
 tarnel_install_missing() {
