@@ -8,6 +8,7 @@
 #include "app/loginwindow.h"
 #include "app/stocklist.h"
 #include "core/context.h"
+#include "labels/labelentry.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
@@ -120,6 +121,10 @@ void MainWindow::buildMenu()
     // The commands beyond the daily documents: labels, stock alerts, sales statistics, import.
     mToolsMenu = menuBar()->addMenu(QStringLiteral("工具"));
     mToolsMenu->setObjectName(QStringLiteral("菜单_工具"));
+    QAction* labels = mToolsMenu->addAction(QStringLiteral("打印标签"));
+    labels->setObjectName(QStringLiteral("菜单_打印标签"));
+    connect(labels, &QAction::triggered, this,
+            [this] { openLabelsOfSelectedLot(mContext, this, mStockList); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));

@@ -63,7 +63,7 @@ int scanIntoProductList(AppContext& context, ReportList* list, QWidget* owner)
 {
     const std::optional<QString> code =
         context.dialogs().input(owner, QStringLiteral("请扫描条形码即入库扫描的信息"),
-                                QStringLiteral("扫描窗口"), QString(), InputMode::Text);
+                                QStringLiteral("扫描窗口"), QString(), InputMode::Scan);
     return listProductsById(context.database(), list, code.value_or(QString()));
 }
 

@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
 #include "ui/geometry.h"
+#include "ui/keyboard.h"
 #include "ui/ownedwindow.h"
 
 #include <QLineEdit>
@@ -19,6 +20,7 @@ ProductListWindow::ProductListWindow(AppContext& context, const QString& title, 
     placeWindow(this, 50, 50, 737, outerHeight);
 
     mSearchBox = addEditBox(this, QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
+    takeScannerInput(mSearchBox);
     addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"),
                     QRect(40, 8, 80, 28), mSearchBox);
     auto* findButton =

@@ -2,6 +2,8 @@
 #include "movements/stockinwindow.h"
 
 #include "core/context.h"
+#include "labels/labelentry.h"
+#include "labels/labellayout.h"
 #include "movements/documentnumbers.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
@@ -14,6 +16,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <cmath>
 
 StockInWindow::StockInWindow(AppContext& context)
     : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
@@ -52,6 +56,13 @@ StockInWindow::StockInWindow(AppContext& context)
     auto* cancelButton = addCommandButton(this, QStringLiteral("按钮_取消"), QStringLiteral("取消"),
                                           QRect(141, 218, 79, 26));
 
+    // Below the two buttons, in the strip the window has left: the labels of the lot stored
+    // last, once a stock-in of this window has succeeded.
+    mLabelsButton = addCommandButton(this, QStringLiteral("按钮_打印标签"),
+                                     QStringLiteral("打印标签"), QRect(29, 247, 191, 18));
+    mLabelsButton->setEnabled(false);
+    connect(mLabelsButton, &QPushButton::clicked, this, &StockInWindow::printLabels);
+
     onEnterFocus(mName, mQuantity);
     onEnterFocus(mQuantity, mUnit);
     onEnterFocus(mUnit, mRemark);
@@ -78,7 +89,7 @@ bool StockInWindow::scan()
                                           "***产品ID为必填内容***\r\n"
                                           "产品ID为以后查找货物的重要条件");
     const std::optional<QString> code = mContext.dialogs().input(
-        mContext.mainWindow(), prompt, QStringLiteral("扫描窗口"), QString(), InputMode::Text);
+        mContext.mainWindow(), prompt, QStringLiteral("扫描窗口"), QString(), InputMode::Scan);
     // Not trimmed: a code of blanks is a code.
     if (!code || code->isEmpty()) {
         close();
@@ -133,6 +144,9 @@ void StockInWindow::add()
         return;
     }
 
+    mStoredLot = mStockInNumber;
+    mStoredQuantity = quantity;
+    mLabelsButton->setEnabled(true);
     mContext.refreshMainWindow();
     const MessageAnswer answer = mContext.dialogs().message(
         this, QStringLiteral("产品入库成功是否继续添加"), QStringLiteral("提示"), MessageIcon::None,
@@ -153,4 +167,16 @@ void StockInWindow::clearForm()
     mRemark->clear();
     mUnit->setCurrentIndex(0);
     hide();
+}
+
+void StockInWindow::printLabels()
+{
+    if (mStoredLot.isEmpty())
+        return;
+    // A quantity such as 1.5 (pasted) gives its whole part; the label window keeps 1 to 1000.
+    const double quantity = leadingNumber(mStoredQuantity);
+    int copies = 1;
+    if (std::isfinite(quantity) && quantity >= 1)
+        copies = quantity >= kMaxCopies ? kMaxCopies : int(quantity);
+    openLabelWindow(mContext, mStoredLot, copies);
 }

@@ -6,6 +6,7 @@
 class AppContext;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 // 入库信息管理: takes goods in as a new stock lot. The window stays hidden until the scan box
 // gives a product ID; after each stock-in the operator may go on with the next scan.
@@ -25,6 +26,8 @@ private:
     bool scan();
     void add();
     void clearForm();
+    // The label window of the lot stored last, with its quantity as the copies.
+    void printLabels();
 
     AppContext& mContext;
     QLineEdit* mId = nullptr;
@@ -32,5 +35,9 @@ private:
     QLineEdit* mQuantity = nullptr;
     QComboBox* mUnit = nullptr;
     QLineEdit* mRemark = nullptr;
+    QPushButton* mLabelsButton = nullptr;
     QString mStockInNumber;
+    // The lot this window stored last and its quantity as typed: what "打印标签" prints.
+    QString mStoredLot;
+    QString mStoredQuantity;
 };

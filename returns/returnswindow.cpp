@@ -44,6 +44,7 @@ ReturnsWindow::ReturnsWindow(AppContext& context, const ReturnsWindowLayout& lay
     auto* findButton = addCommandButton(this, layout.findButtonName, QStringLiteral("查找"),
                                         QRect(296, 8, 72, 28));
     mSearch = addEditBox(this, QStringLiteral("编辑框_查找"), QRect(129, 9, 143, 23));
+    takeScannerInput(mSearch);
     addCaptionLabel(this, QStringLiteral("透明标签1"), QStringLiteral("查找(ID,名称)"),
                     QRect(40, 8, 80, 28), mSearch);
 
@@ -106,7 +107,7 @@ void ReturnsWindow::scan()
 {
     const std::optional<QString> code =
         mContext.dialogs().input(this, QStringLiteral("请扫描条形码即入库扫描的信息"),
-                                 QStringLiteral("扫描窗口"), QString(), InputMode::Text);
+                                 QStringLiteral("扫描窗口"), QString(), InputMode::Scan);
     scanReturnsList(mContext.database(), mList, mKind, code.value_or(QString()));
 }
 

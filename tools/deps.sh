@@ -17,6 +17,7 @@ tarnel_packages=(
     lintian appstream # the package's and the software centre metadata's checks (test_install)
     openbox pngquant # the README's pictures (tools/readme-screens.sh)
     cups printer-driver-cups-pdf # the real print path (a throwaway CUPS daemon, tools/cupsd.sh)
+    libzint-dev zbar-tools # labels: zint encodes the barcodes; the tests read them back with zbarimg
 )
 
 tarnel_install_missing() {

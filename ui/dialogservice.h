@@ -15,7 +15,9 @@ class QWidget;
 enum class MessageIcon { None, Information, Question, Warning, Error };
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
-enum class InputMode { Text, Integer, Password };
+// Scan: a text typed by a barcode scanner (the scan box "扫描窗口"), taken with the input method
+// off.
+enum class InputMode { Text, Integer, Password, Scan };
 
 // The title a message box shows when it is given none.
 inline const QString kDefaultMessageTitle = QStringLiteral("信息：");

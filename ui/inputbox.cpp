@@ -40,6 +40,9 @@ InputBox::InputBox(const InputRequest& request) : QDialog(request.owner)
     case InputMode::Password:
         mEdit->setEchoMode(QLineEdit::Password);
         break;
+    case InputMode::Scan:
+        takeScannerInput(mEdit);
+        break;
     }
 
     // The prompt at the top left, the two buttons in a column on its right, the edit box

@@ -172,3 +172,8 @@ void pairRadioArrows(QRadioButton* upper, QRadioButton* lower)
     upper->installEventFilter(new RadioArrowFilter(upper, Qt::Key_Down, lower));
     lower->installEventFilter(new RadioArrowFilter(lower, Qt::Key_Up, upper));
 }
+
+void takeScannerInput(QLineEdit* box)
+{
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+}

@@ -20,3 +20,8 @@ void onEnter(QWidget* widget, std::function<void()> action);
 // A pair of radio buttons: Down on the upper one moves to the lower one and selects it; Up on
 // the lower one moves to the upper one and selects it.
 void pairRadioArrows(QRadioButton* upper, QRadioButton* lower);
+
+// A box a barcode scanner types into: the input method is off, so that a scanner (a keyboard
+// that types the code and presses Enter) on a desktop with a Chinese input method types the
+// code, not candidate characters.
+void takeScannerInput(QLineEdit* box);

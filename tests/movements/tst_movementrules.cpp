@@ -273,7 +273,7 @@ void TestMovementRules::scanCancelledListsEveryId()
     QCOMPARE(box.text, "请扫描条形码即入库扫描的信息");
     QCOMPARE(box.title, "扫描窗口");
     QCOMPARE(box.initialText, QString());
-    QCOMPARE(box.mode, InputMode::Text);
+    QCOMPARE(box.mode, InputMode::Scan);
     env.dialogs().answerInput("B-");
     QCOMPARE(scanIntoProductList(env.context(), &list, nullptr), 1);
     QCOMPARE(list.cellText(0, 1), "rk2");

@@ -76,7 +76,7 @@ void TestStockInWindow::cancelledScanCloses()
     QCOMPARE(scan.text, kScanPrompt);
     QCOMPARE(scan.title, "扫描窗口");
     QCOMPARE(scan.initialText, QString());
-    QCOMPARE(scan.mode, InputMode::Text);
+    QCOMPARE(scan.mode, InputMode::Scan);
     QCOMPARE(scan.owner, &mainWindow);
     QCOMPARE(env.dialogs().shown().size(), 1);
     processDeferredDeletes();

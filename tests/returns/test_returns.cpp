@@ -755,7 +755,7 @@ void TestReturns::scanListsByProductId()
     QCOMPARE(box.text, QStringLiteral("请扫描条形码即入库扫描的信息"));
     QCOMPARE(box.title, QStringLiteral("扫描窗口"));
     QCOMPARE(box.initialText, QString());
-    QCOMPARE(box.mode, InputMode::Text);
+    QCOMPARE(box.mode, InputMode::Scan);
     QCOMPARE(box.owner, &window);
     QCOMPARE(drive.list->rowCount(), 1);
     QCOMPARE(drive.list->cellText(0, 1), QStringLiteral("xs1"));
