@@ -14,6 +14,7 @@ tarnel_packages=(
     libxlsxwriter-dev unzip
     locales
     desktop-file-utils dpkg-dev file
+    libsodium-dev # password hashes (Argon2id); the program loads libsodium23 on first use
 )
 
 tarnel_install_missing() {
