@@ -23,10 +23,13 @@ constexpr qsizetype kLongestCellText = 32767;
 constexpr int kSpreadsheetDigits = 15;
 const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
+// The signs that make a spreadsheet read a text as a formula, also after a tab or carriage
+// return that it skips.
 bool isFormulaSign(QChar character)
 {
     return character == QLatin1Char('=') || character == QLatin1Char('+') ||
-           character == QLatin1Char('-') || character == QLatin1Char('@');
+           character == QLatin1Char('-') || character == QLatin1Char('@') ||
+           character == QLatin1Char('\t') || character == QLatin1Char('\r');
 }
 
 bool isAsciiDigit(QChar character)

@@ -65,7 +65,8 @@ struct SheetNumber {
 std::optional<SheetNumber> sheetNumberOf(const QString& text);
 
 // A cell text as a CSV file holds it before quoting: a text that a spreadsheet would take for a
-// formula (it starts with "=", "+", "-" or "@" and is not a number) gets a leading apostrophe; so
+// formula (it starts with "=", "+", "-", "@", a tab or a carriage return and is not a number) gets
+// a leading apostrophe; so
 // does a text that starts with apostrophes followed by one of those signs, so that reading back
 // (dropping one apostrophe where apostrophes precede such a sign) always gives the text.
 QString csvGuarded(const QString& text);
