@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "storage/database.h"
+#include "storage/databaselock.h"
 #include "storage/fieldvalue.h"
 #include "ui/dialogservice.h"
 
@@ -143,6 +144,10 @@ int runApplication(int argc, char** argv)
         AppContext context(dialogs, clock, location.directory, location.databaseFileName);
         MainWindow window(context);
         window.show();
+        // Once the window is up; the program works on after the box.
+        QTimer::singleShot(0, &window, [&context, &window] {
+            warnWhenOnNetworkShare(context, &window, isOnNetworkFileSystem);
+        });
         if (request.quitWhenShown)
             quitWhenShown(window, context);
         exitCode = QApplication::exec();

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/datalocation.h"
 
+#include "core/context.h"
 #include "storage/database.h"
 #include "storage/newdatabase.h"
+#include "ui/dialogservice.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -74,4 +76,14 @@ QString prepareDataDirectory(const DataLocation& location)
     if (!makeOwnFolder(directory.filePath(kBackupFolder)))
         return QStringLiteral("cannot make the folder %1").arg(directory.filePath(kBackupFolder));
     return {};
+}
+
+void warnWhenOnNetworkShare(AppContext& context, QWidget* owner,
+                            const std::function<bool(const QString&)>& onNetwork)
+{
+    Database& db = context.database();
+    if (!db.isOpen() || db.isServer() || !onNetwork(context.databasePath()))
+        return;
+    context.dialogs().message(owner, kNetworkShareText, QStringLiteral("提示"),
+                              MessageIcon::Warning);
 }

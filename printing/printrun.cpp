@@ -224,12 +224,17 @@ bool PrintRun::run()
 
     if (mAborted)
         return false;
+    // A write that failed (a full disk) shows in the file's error, whatever the painter made of
+    // it; the new file is then removed.
+    if (output && output->file()->error() != QFileDevice::NoError) {
+        tell(QStringLiteral("打印失败"), MessageIcon::Error);
+        return false;
+    }
     if (pageFailed || !ended) {
         tell(QStringLiteral("打印页失败"), MessageIcon::Error);
         return false;
     }
-    // A write that failed (a full disk) shows in the file's error; the new file is then removed.
-    if (output && (output->file()->error() != QFileDevice::NoError || !output->commit())) {
+    if (output && !output->commit()) {
         tell(QStringLiteral("打印失败"), MessageIcon::Error);
         return false;
     }
