@@ -249,7 +249,7 @@ bool PrintRun::writeSpreadsheet(const ReportPrintSettings& settings, ReportFileF
     ReplacementFile output(settings.fileName);
     const ReportSheet sheet = reportSheetOf(mTable);
     const std::unique_ptr<SheetWriter> writer = SheetWriter::make(format);
-    if (!output.isValid() || !writer || !writer->begin(sheet, output.path())) {
+    if (!output.isValid() || !writer || !writer->begin(sheet, output)) {
         tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
         return false;
     }

@@ -76,6 +76,8 @@ QString csvField(const QString& text);
 // The fields joined by commas, without the line end.
 QString csvLine(const QStringList& texts);
 
+class ReplacementFile;
+
 // Writes a sheet into a file, row by row, and completes the file at the end. The file is whole
 // only after finish(); a writer dropped before leaves its file unfinished (to be removed).
 class SheetWriter
@@ -84,8 +86,8 @@ public:
     virtual ~SheetWriter() = default;
     static std::unique_ptr<SheetWriter> make(ReportFileFormat format);
 
-    // Starts the file at path; false when it cannot be made.
-    virtual bool begin(const ReportSheet& sheet, const QString& path) = 0;
+    // Starts writing into the new file; false when that fails.
+    virtual bool begin(const ReportSheet& sheet, ReplacementFile& output) = 0;
     // Writes sheet row `row` (rows in ascending order).
     virtual bool writeRow(int row) = 0;
     virtual bool finish() = 0;
