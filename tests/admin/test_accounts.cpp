@@ -143,78 +143,61 @@ namespace
 // What one safeguard case does, through the windows as the operator would.
 enum class Action { Register, LogIn, ChangePassword, Delete };
 
-// A stored value that is a placeholder for the case's own: the legacy digest of "pw".
-const QString kLegacy = QStringLiteral("legacy");
+// Types the name and password into a login window and presses "登录" (one box answered).
+void logIn(TestEnvironment& env, const QString& user, const QString& password)
+{
+    LoginWindow login(env.context());
+    login.findChild<QLineEdit*>(QStringLiteral("编辑框_用户名"))->setText(user);
+    login.findChild<QLineEdit*>(QStringLiteral("编辑框_密码"))->setText(password);
+    env.dialogs().answerMessage();
+    QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("按钮_登录")), Qt::LeftButton);
+}
 
 } // namespace
 
 void TestAccounts::safeguards_data()
 {
-    QTest::addColumn<QString>("stored"); // li's stored password before (empty: no account li)
-    QTest::addColumn<bool>("vanishes");  // li's row is deleted after being selected
+    // li's stored password before ("legacy": the MD5 digest of "pw", "hash": its hash, empty: no
+    // account li); whether li's row is deleted after being selected; what is done, with which
+    // name and password; the box shown (title "提示"); a pattern for li's stored password after.
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("vanishes");
     QTest::addColumn<Action>("action");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("storedAfter"); // li's stored password after: a pattern
-
+    QTest::addColumn<QString>("storedAfter");
+    const auto row = [](const char* name, const char* stored, bool vanishes, Action action,
+                        const char* user, const char* password, const char* message,
+                        const QString& after) {
+        QTest::newRow(name) << QString::fromUtf8(stored) << vanishes << action
+                            << QString::fromUtf8(user) << QString::fromUtf8(password)
+                            << QString::fromUtf8(message) << after;
+    };
     const QString hash = QStringLiteral("^\\$argon2id\\$v=19\\$m=8,t=1,p=1\\$");
     const QString legacy = QStringLiteral("^%1$").arg(passwordDigest(QStringLiteral("pw")));
-    QTest::newRow("register: hash at the interactive limits")
-        << QString() << false << Action::Register << "li"
-        << "pw"
-        << "用户注册成功"
-        << "提示"
-        << "^\\$argon2id\\$v=19\\$m=65536,t=2,p=1\\$[A-Za-z0-9+/]{22}\\$[A-Za-z0-9+/]{43}$";
-    QTest::newRow("register: quote in the name") << QString() << false << Action::Register << "li'"
-                                                 << "pw"
-                                                 << "用户名中存在违禁字符"
-                                                 << "提示" << QString();
-    QTest::newRow("register: quote in the password")
-        << QString() << false << Action::Register << "li"
-        << "p\"w"
-        << "密码中存在违禁字符"
-        << "提示" << QString();
-    QTest::newRow("login: legacy digest upgraded") << kLegacy << false << Action::LogIn << "li"
-                                                   << "pw"
-                                                   << "登录成功"
-                                                   << "提示" << hash;
-    QTest::newRow("login: legacy digest, letter case of the name")
-        << kLegacy << false << Action::LogIn << "LI"
-        << "pw"
-        << "登录成功"
-        << "提示" << hash;
-    QTest::newRow("login: legacy digest, wrong password")
-        << kLegacy << false << Action::LogIn << "li"
-        << "pW"
-        << "用户名或密码不正确"
-        << "提示" << legacy;
-    QTest::newRow("login: hash, wrong password") << "hash" << false << Action::LogIn << "li"
-                                                 << "pw "
-                                                 << "用户名或密码不正确"
-                                                 << "提示" << hash;
-    QTest::newRow("login: hash") << "hash" << false << Action::LogIn << "li"
-                                 << "pw"
-                                 << "登录成功"
-                                 << "提示" << hash;
-    QTest::newRow("login: damaged stored value")
-        << "$argon2id$v=19$garbage" << false << Action::LogIn << "li"
-        << "pw"
-        << "用户名或密码不正确"
-        << "提示"
-        << "garbage";
-    QTest::newRow("delete: admin is kept")
-        << QString() << false << Action::Delete << "admin" << QString() << "admin账号不能删除"
-        << "提示" << QString();
-    QTest::newRow("change password: vanished account")
-        << "hash" << true << Action::ChangePassword << "li"
-        << "new"
-        << "密码修改失败"
-        << "提示" << QString();
-    QTest::newRow("delete: vanished account")
-        << "hash" << true << Action::Delete << "li" << QString() << "删除用户失败"
-        << "提示" << QString();
+    row("register: hash at the interactive limits", "", false, Action::Register, "li", "pw",
+        "用户注册成功",
+        "^\\$argon2id\\$v=19\\$m=65536,t=2,p=1\\$[A-Za-z0-9+/]{22}\\$[A-Za-z0-9+/]{43}$");
+    row("register: quote in the name", "", false, Action::Register, "li'", "pw",
+        "用户名中存在违禁字符", {});
+    row("register: quote in the password", "", false, Action::Register, "li", "p\"w",
+        "密码中存在违禁字符", {});
+    row("login: legacy digest upgraded", "legacy", false, Action::LogIn, "li", "pw", "登录成功",
+        hash);
+    row("login: legacy digest, name in capitals", "legacy", false, Action::LogIn, "LI", "pw",
+        "登录成功", hash);
+    row("login: legacy digest, wrong password", "legacy", false, Action::LogIn, "li", "pW",
+        "用户名或密码不正确", legacy);
+    row("login: hash", "hash", false, Action::LogIn, "li", "pw", "登录成功", hash);
+    row("login: hash, wrong password", "hash", false, Action::LogIn, "li", "pw ",
+        "用户名或密码不正确", hash);
+    row("login: damaged stored value", "$argon2id$v=19$garbage", false, Action::LogIn, "li", "pw",
+        "用户名或密码不正确", "garbage");
+    row("delete: admin is kept", "", false, Action::Delete, "admin", "", "admin账号不能删除", {});
+    row("change password: vanished account", "hash", true, Action::ChangePassword, "li", "new",
+        "密码修改失败", {});
+    row("delete: vanished account", "hash", true, Action::Delete, "li", "", "删除用户失败", {});
 }
 
 void TestAccounts::safeguards()
@@ -225,74 +208,55 @@ void TestAccounts::safeguards()
     QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(QString, message);
-    QFETCH(QString, title);
     QFETCH(QString, storedAfter);
 
-    const bool interactive = QByteArray(QTest::currentDataTag()).contains("interactive");
-    if (interactive)
+    if (QByteArray(QTest::currentDataTag()).contains("interactive"))
         setPasswordHashCostForTests(0, 0);
     const auto restoreCost = qScopeGuard([] { setPasswordHashCostForTests(1, 8192); });
 
-    const bool loggingIn = action == Action::LogIn;
-    Accounts accounts(loggingIn ? QString() : QStringLiteral("admin"));
+    Accounts accounts(action == Action::LogIn ? QString() : QStringLiteral("admin"));
     TestEnvironment& env = accounts.env;
     const QString li = QStringLiteral("li");
+    const QString pw = QStringLiteral("pw");
     if (!stored.isEmpty()) {
-        const QString value = stored == kLegacy      ? passwordDigest(QStringLiteral("pw"))
-                              : stored == u"hash"_qs ? hashPassword(QStringLiteral("pw"))
+        const QString value = stored == u"legacy"_qs ? passwordDigest(pw)
+                              : stored == u"hash"_qs ? hashPassword(pw)
                                                      : stored;
+        QVERIFY(registerAccount(env.db(), li, pw));
         QVERIFY(env.db().ExecuteSql(
-            QStringLiteral("insert into 用户登录模块(用户名,密码)values(?,?)"), {li, value}));
+            QStringLiteral("update 用户登录模块 set 密码=? where 用户名=? "), {value, li}));
     }
     const int accountsBefore = env.count(QStringLiteral("用户登录模块"));
 
-    switch (action) {
-    case Action::Register:
+    if (action == Action::Register) {
         accounts.type(user, password, password);
         env.dialogs().answerMessage();
         accounts.click("按钮_注册");
-        break;
-    case Action::LogIn: {
-        LoginWindow login(env.context());
-        login.show();
-        login.findChild<QLineEdit*>(QStringLiteral("编辑框_用户名"))->setText(user);
-        login.findChild<QLineEdit*>(QStringLiteral("编辑框_密码"))->setText(password);
-        env.dialogs().answerMessage();
-        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("按钮_登录")),
-                          Qt::LeftButton);
+    } else if (action == Action::LogIn) {
+        logIn(env, user, password);
         QCOMPARE(env.context().sessionUser(), message == u"登录成功"_qs ? user : QString());
-        break;
-    }
-    case Action::ChangePassword:
-    case Action::Delete:
+    } else {
         accounts.select(user);
         if (vanishes)
-            QVERIFY(env.db().ExecuteSql(QStringLiteral("delete from 用户登录模块 where 用户名=? "),
-                                        {user}));
-        if (action == Action::ChangePassword) {
+            QVERIFY(deleteAccount(env.db(), user));
+        if (action == Action::ChangePassword)
             env.dialogs().answerInput(password);
-        } else if (!isUndeletableAccount(user)) {
+        else if (!isUndeletableAccount(user))
             env.dialogs().answerMessage(MessageAnswer::Yes);
-        }
         env.dialogs().answerMessage();
         accounts.click(action == Action::Delete ? "按钮_删除" : "按钮_修改密码");
-        break;
     }
 
     QCOMPARE(env.dialogs().last().text, message);
-    QCOMPARE(env.dialogs().last().title, title);
-    const int added = action == Action::Register && message == u"用户注册成功"_qs ? 1 : 0;
-    QCOMPARE(env.count(QStringLiteral("用户登录模块")),
-             accountsBefore + added - (vanishes ? 1 : 0));
+    QCOMPARE(env.dialogs().last().title, QStringLiteral("提示"));
+    const int added = message == u"用户注册成功"_qs ? 1 : 0;
+    QCOMPARE(env.count(QStringLiteral("用户登录模块")), accountsBefore + added - int(vanishes));
     const QString after = accounts.digestOf(li);
-    if (storedAfter.isEmpty())
-        QVERIFY2(after.isEmpty() || stored == u"hash"_qs, qPrintable(after));
-    else
-        QVERIFY2(after.contains(QRegularExpression(storedAfter)), qPrintable(after));
+    QVERIFY2(storedAfter.isEmpty() ? after.isEmpty() || stored == u"hash"_qs
+                                   : after.contains(QRegularExpression(storedAfter)),
+             qPrintable(after));
     // The admin account is always there, and its password still logs in.
     QVERIFY(accountMatches(env.db(), QStringLiteral("admin"), QStringLiteral("admin")));
-    if (!stored.isEmpty() && !vanishes)
-        QVERIFY(accountMatches(env.db(), li, QStringLiteral("pw")) != stored.contains(u"garbage"));
 }
 
 // Failed logins with the program's (fixed) clock: refused after the fifth within ten minutes, for
@@ -310,52 +274,28 @@ void TestAccounts::throttleTiming()
         const char* password;
         QString message;
     };
+    // clang-format off
     const Step steps[] = {
-        {0, "li", "x", wrong},
-        {60, "li", "x", wrong},
-        {60, "li", "x", wrong},
-        {60, "li", "x", wrong},
-        // Another name is counted on its own.
-        {0, "admin", "x", wrong},
-        {0, "LI", "x", wrong},
-        {0, "li", "x", refused},
-        {29, "li", "pw", refused},
-        {1, "li", "x", wrong},
-        {0, "li", "pw", refused},
-        {59, "li", "pw", refused},
-        {1, "li", "x", wrong},
-        {119, "li", "pw", refused},
-        {1, "admin", "admin", welcome},
-        {1, "li", "pw", welcome},
-        {0, "li", "x", wrong},
+        {0, "li", "x", wrong}, {60, "li", "x", wrong}, {60, "li", "x", wrong}, {60, "li", "x", wrong},
+        // Another name is counted on its own, whatever its letter case.
+        {0, "admin", "x", wrong}, {0, "LI", "x", wrong}, {0, "li", "x", refused},
+        {29, "li", "pw", refused}, {1, "li", "x", wrong}, {0, "li", "pw", refused},
+        {59, "li", "pw", refused}, {1, "li", "x", wrong}, {119, "li", "pw", refused},
+        {1, "admin", "admin", welcome}, {1, "li", "pw", welcome}, {0, "li", "x", wrong},
         {0, "li", "pw", welcome},
         // Failures spread over more than ten minutes never add up to five.
-        {0, "li", "x", wrong},
-        {200, "li", "x", wrong},
-        {200, "li", "x", wrong},
-        {200, "li", "x", wrong},
-        {200, "li", "x", wrong},
-        {0, "li", "pw", welcome},
+        {0, "li", "x", wrong}, {200, "li", "x", wrong}, {200, "li", "x", wrong},
+        {200, "li", "x", wrong}, {200, "li", "x", wrong}, {0, "li", "pw", welcome},
     };
+    // clang-format on
     QDateTime now = env.clock().now();
-    int index = 0;
     for (const Step& step : steps) {
         now = now.addSecs(step.seconds);
         env.clock().set(now);
-        LoginWindow login(env.context());
-        login.findChild<QLineEdit*>(QStringLiteral("编辑框_用户名"))
-            ->setText(QString::fromUtf8(step.user));
-        login.findChild<QLineEdit*>(QStringLiteral("编辑框_密码"))
-            ->setText(QString::fromUtf8(step.password));
-        env.dialogs().answerMessage();
-        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("按钮_登录")),
-                          Qt::LeftButton);
-        QVERIFY2(
-            env.dialogs().last().text == step.message,
-            qPrintable(QStringLiteral("step %1: %2").arg(index).arg(env.dialogs().last().text)));
+        logIn(env, QString::fromUtf8(step.user), QString::fromUtf8(step.password));
+        QCOMPARE(env.dialogs().last().text, step.message);
         QCOMPARE(env.dialogs().last().title, QStringLiteral("提示"));
         env.context().setSessionUser(QString());
-        ++index;
     }
     // The longest refusal is 15 minutes.
     LoginThrottle throttle;
