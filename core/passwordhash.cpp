@@ -136,11 +136,6 @@ PasswordCheck checkPassword(const QString& stored, const QString& password)
     return matches ? PasswordCheck::Matches : PasswordCheck::Wrong;
 }
 
-bool passwordHashingAvailable()
-{
-    return sodium().loaded();
-}
-
 void setPasswordHashCostForTests(unsigned long long operations, std::size_t memoryBytes)
 {
     gOperations = operations;

@@ -27,9 +27,6 @@ enum class PasswordCheck {
 };
 PasswordCheck checkPassword(const QString& stored, const QString& password);
 
-// Whether libsodium could be loaded (it is loaded by this call when not yet).
-bool passwordHashingAvailable();
-
 // Tests only: hash with these (cheaper) limits instead of the interactive ones; 0, 0 restores the
 // interactive limits. Checking always uses the limits written in the stored string.
 void setPasswordHashCostForTests(unsigned long long operations, std::size_t memoryBytes);

@@ -21,13 +21,14 @@ bool isWarehouseDatabaseImage(const QByteArray& image, QString* problem = nullpt
 // Writes the bytes of a database file into the new file; false when that fails.
 bool writeDatabaseImage(const QByteArray& image, ReplacementFile& file);
 
-// Puts a copy of source in place of the database file at databasePath, readable by the owner only.
-// Nothing is replaced while another program has the file open (its DatabaseFileLock, not waited
-// for). The current file is locked
-// first, exclusively (waiting at most waitMs for other connections to finish); the copy is written
-// beside it, flushed to disk and checked (isWarehouseDatabase) before it is renamed over it. A
-// rollback journal or write-ahead log left beside the current file belongs to the old content and
-// is removed, so that it is never replayed into the restored one. False, with the current file and
-// its companions as they were, when any step fails.
+// Puts a copy of source in place of the database file at databasePath, readable by the owner
+// only. Nothing is replaced while another program has the file open: the file's DatabaseFileLock
+// is taken exclusively without waiting. The current file is then also locked through SQLite
+// (waiting at most waitMs for other connections to finish); the source is read once, checked in
+// memory (isWarehouseDatabaseImage), written into a new file beside the database and flushed to
+// disk before it is renamed over it. A rollback journal or write-ahead log left beside the
+// current file belongs to the old content and is removed, so that it is never replayed into the
+// restored one. False, with the current file and its companions as they were, when any step
+// fails.
 bool replaceDatabaseFile(const QString& source, const QString& databasePath,
                          int waitMs = kDatabaseFileWaitMs, QString* problem = nullptr);
