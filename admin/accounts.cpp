@@ -2,11 +2,16 @@
 #include "admin/accounts.h"
 
 #include "core/passworddigest.h"
+#include "core/passwordhash.h"
 #include "storage/database.h"
 
 RegistrationRefusal checkRegistration(const QString& user, const QString& password,
                                       const QString& repeatedPassword)
 {
+    if (hasForbiddenCharacter(user))
+        return RegistrationRefusal::NameForbidden;
+    if (hasForbiddenCharacter(password))
+        return RegistrationRefusal::PasswordForbidden;
     // Not trimmed: a name of blanks is a name.
     if (user.isEmpty())
         return RegistrationRefusal::NameEmpty;
@@ -22,6 +27,10 @@ QString registrationRefusalText(RegistrationRefusal refusal)
     switch (refusal) {
     case RegistrationRefusal::None:
         return {};
+    case RegistrationRefusal::NameForbidden:
+        return QStringLiteral("用户名中存在违禁字符");
+    case RegistrationRefusal::PasswordForbidden:
+        return QStringLiteral("密码中存在违禁字符");
     case RegistrationRefusal::NameEmpty:
         return QStringLiteral("用户名不能为空");
     case RegistrationRefusal::PasswordEmpty:
@@ -34,8 +43,11 @@ QString registrationRefusalText(RegistrationRefusal refusal)
 
 bool registerAccount(Database& db, const QString& user, const QString& password)
 {
+    const QString hashed = hashPassword(password);
+    if (hashed.isEmpty())
+        return false;
     return db.ExecuteSql(QStringLiteral("insert into 用户登录模块(用户名,密码)values(?,?)"),
-                         {user, passwordDigest(password)}) != 0;
+                         {user, hashed}) != 0;
 }
 
 QStringList accountNames(Database& db)
@@ -50,13 +62,47 @@ QStringList accountNames(Database& db)
     return names;
 }
 
+namespace
+{
+
+// Runs the statement on the account's row when the row is there, in one transaction with the
+// look-up: false when there is no such row (so nothing changed) or a statement fails.
+bool changeExistingAccount(Database& db, const QString& user, const QString& sql,
+                           const QVariantList& params)
+{
+    Transaction transaction(db, TransactionMode::Immediate);
+    if (!transaction.isActive())
+        return false;
+    const int handle =
+        db.OpenTable(QStringLiteral("select 用户名 from 用户登录模块 where 用户名=? "), {user});
+    if (handle == 0)
+        return false;
+    const bool found = !db.IsEOF(handle);
+    db.CloseTable(handle);
+    return found && db.ExecuteSql(sql, params) != 0 && transaction.commit();
+}
+
+} // namespace
+
 bool changePassword(Database& db, const QString& user, const QString& newPassword)
 {
-    return db.ExecuteSql(QStringLiteral("update 用户登录模块 set 密码=? where 用户名=? "),
-                         {passwordDigest(newPassword), user}) != 0;
+    // Hashed before the transaction: other workstations do not wait for it.
+    const QString hashed = hashPassword(newPassword);
+    if (hashed.isEmpty())
+        return false;
+    return changeExistingAccount(
+        db, user, QStringLiteral("update 用户登录模块 set 密码=? where 用户名=? "), {hashed, user});
+}
+
+bool isUndeletableAccount(const QString& user)
+{
+    return user == QLatin1String("admin");
 }
 
 bool deleteAccount(Database& db, const QString& user)
 {
-    return db.ExecuteSql(QStringLiteral("delete * from 用户登录模块 where 用户名=? "), {user}) != 0;
+    if (isUndeletableAccount(user))
+        return false;
+    return changeExistingAccount(
+        db, user, QStringLiteral("delete * from 用户登录模块 where 用户名=? "), {user});
 }

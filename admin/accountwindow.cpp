@@ -119,6 +119,13 @@ void AccountWindow::registerAccount()
     const QString password = mPasswordBox->text();
     const RegistrationRefusal refusal =
         checkRegistration(user, password, mRepeatedPasswordBox->text());
+    if (refusal == RegistrationRefusal::NameForbidden ||
+        refusal == RegistrationRefusal::PasswordForbidden) {
+        // As the login window says it.
+        mContext.dialogs().message(this, registrationRefusalText(refusal), kNoticeTitle,
+                                   MessageIcon::Information);
+        return;
+    }
     if (refusal != RegistrationRefusal::None) {
         mContext.dialogs().message(this, registrationRefusalText(refusal));
         return;
@@ -179,6 +186,10 @@ void AccountWindow::deleteAccount()
 {
     if (!administratorLoggedIn() || !hasSelectedAccount())
         return;
+    if (isUndeletableAccount(mSelectedName)) {
+        mContext.dialogs().message(this, QStringLiteral("admin账号不能删除"), kNoticeTitle);
+        return;
+    }
     const MessageAnswer answer = mContext.dialogs().message(
         this, QStringLiteral("是否删除该用户？此操作无法恢复!!!"), QStringLiteral("警告"),
         MessageIcon::None, MessageButtons::YesNo);

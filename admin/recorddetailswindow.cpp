@@ -257,12 +257,9 @@ ReportList* RecordDetailsWindow::list(int tab) const
 
 void RecordDetailsWindow::tabChanged(int tab)
 {
-    // Checked on every change: the administrator may have logged out meanwhile.
-    if (!mContext.isAdministrator()) {
-        mContext.dialogs().message(this, QStringLiteral("本页面仅管理员可操作"),
-                                   QStringLiteral("提示"));
+    // Checked on every change.
+    if (!administratorAtTheDesk(this))
         return;
-    }
     if (tab == 0)
         mStatus->clear();
     else if (tab >= 1 && tab <= kRecordTabs)
@@ -278,9 +275,19 @@ void RecordDetailsWindow::fillTab(int tab)
                      QString::fromUtf8(kind.countEnding));
 }
 
+bool RecordDetailsWindow::administratorAtTheDesk(QWidget* owner)
+{
+    // Checked every time: the administrator may have logged out meanwhile.
+    if (mContext.isAdministrator())
+        return true;
+    mContext.dialogs().message(owner, QStringLiteral("本页面仅管理员可操作"),
+                               QStringLiteral("提示"));
+    return false;
+}
+
 void RecordDetailsWindow::printRecordTab(int tab)
 {
-    if (tab < 1 || tab > kRecordTabs)
+    if (tab < 1 || tab > kRecordTabs || !administratorAtTheDesk(this))
         return;
     // Choosing another tab runs its change handling (check and fill); the current tab's list is
     // printed with the rows it already holds.
@@ -290,5 +297,13 @@ void RecordDetailsWindow::printRecordTab(int tab)
 
 void RecordDetailsWindow::printList(ReportList* list)
 {
-    openPrintSettings(mContext, this, list);
+    // The settings window, its preview and the print or export ask again each time.
+    AppContext& context = mContext;
+    openPrintSettings(mContext, this, list, [&context](QWidget* owner) {
+        if (context.isAdministrator())
+            return true;
+        context.dialogs().message(owner, QStringLiteral("本页面仅管理员可操作"),
+                                  QStringLiteral("提示"));
+        return false;
+    });
 }

@@ -30,6 +30,8 @@ public:
     void printRecordTab(int tab);
     // Hands a list of this window to the print settings.
     void printList(ReportList* list);
+    // True for the administrator; else says "本页面仅管理员可操作" over owner.
+    bool administratorAtTheDesk(QWidget* owner);
 
     // The welcome text of the first tab.
     static QString welcomeText();

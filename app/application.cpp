@@ -8,6 +8,7 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "storage/database.h"
+#include "storage/databaselock.h"
 #include "storage/fieldvalue.h"
 #include "ui/dialogservice.h"
 
@@ -146,6 +147,10 @@ int runApplication(int argc, char** argv)
         // The day's backup at the first login of the day; ends before the window does.
         DailyBackup dailyBackup(context);
         window.show();
+        // Once the window is up; the program works on after the box.
+        QTimer::singleShot(0, &window, [&context, &window] {
+            warnWhenOnNetworkShare(context, &window, isOnNetworkFileSystem);
+        });
         if (request.quitWhenShown)
             quitWhenShown(window, context);
         exitCode = QApplication::exec();

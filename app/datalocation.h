@@ -3,6 +3,11 @@
 
 #include <QString>
 
+#include <functional>
+
+class AppContext;
+class QWidget;
+
 // Where the database and its backup folder live, decided once at start-up:
 //  1. a database file named on the command line: that file, in its own folder;
 //  2. the program's folder when it holds datalx.mdb (the folder a build makes, or a program
@@ -31,3 +36,14 @@ DataLocation locateData(const QString& programDirectory, const QString& chosenDa
 // touched, and no database file is made where datalx.conn names a server. Returns an empty text
 // on success, otherwise what failed.
 QString prepareDataDirectory(const DataLocation& location);
+
+// The text shown when the database file lies on a network share.
+inline const QString kNetworkShareText =
+    QStringLiteral("数据库文件位于网络共享文件夹，多台电脑同时使用可能损坏数据，"
+                   "请改用数据库服务器（见说明书）");
+
+// Shown once at start-up over owner (title "提示") when the open database is a file on a network
+// file system, where SQLite's locking cannot be relied on and two PCs writing one file damage it;
+// the program works on. onNetwork tells whether a path lies on one (tests give their own).
+void warnWhenOnNetworkShare(AppContext& context, QWidget* owner,
+                            const std::function<bool(const QString&)>& onNetwork);

@@ -2,7 +2,10 @@
 #include "app/login.h"
 
 #include "core/passworddigest.h"
+#include "core/passwordhash.h"
 #include "storage/database.h"
+
+#include <QStringList>
 
 LoginRefusal checkLoginInput(const QString& user, const QString& password)
 {
@@ -34,14 +37,51 @@ QString loginRefusalText(LoginRefusal refusal)
     return {};
 }
 
+namespace
+{
+
+// The stored password of every row with the name (the name's letter case aside, one at most).
+QStringList storedPasswords(Database& db, const QString& user)
+{
+    QStringList stored;
+    const int handle =
+        db.OpenTable(QStringLiteral("select 密码 from 用户登录模块 where 用户名=? "), {user});
+    if (handle == 0)
+        return stored;
+    for (; !db.IsEOF(handle); db.MoveNext(handle))
+        stored.append(db.readText(handle, QStringLiteral("密码")));
+    db.CloseTable(handle);
+    return stored;
+}
+
+// The check of every row; with upgrade, a matching legacy digest is replaced by a hash.
+bool checkAccount(Database& db, const QString& user, const QString& password, bool upgrade)
+{
+    for (const QString& stored : storedPasswords(db, user)) {
+        const PasswordCheck check = checkPassword(stored, password);
+        if (check == PasswordCheck::Wrong)
+            continue;
+        if (check == PasswordCheck::MatchesLegacy && upgrade) {
+            const QString hashed = hashPassword(password);
+            // Only the row that still holds the digest just checked.
+            if (!hashed.isEmpty())
+                db.ExecuteSql(
+                    QStringLiteral("update 用户登录模块 set 密码=? where 用户名=? and 密码=? "),
+                    {hashed, user, stored});
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool accountMatches(Database& db, const QString& user, const QString& password)
 {
-    const int handle =
-        db.OpenTable(QStringLiteral("select * from 用户登录模块 where 用户名=? and 密码=? "),
-                     {user, passwordDigest(password)});
-    if (handle == 0)
-        return false;
-    const bool found = !db.IsBOF(handle);
-    db.CloseTable(handle);
-    return found;
+    return checkAccount(db, user, password, false);
+}
+
+bool logInAccount(Database& db, const QString& user, const QString& password)
+{
+    return checkAccount(db, user, password, true);
 }

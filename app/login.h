@@ -13,6 +13,12 @@ LoginRefusal checkLoginInput(const QString& user, const QString& password);
 // The message the operator sees for a refusal (empty for None).
 QString loginRefusalText(LoginRefusal refusal);
 
-// Whether 用户登录模块 holds the user with the digest of this password. A failing query (no
-// database, no table) matches nobody.
+// Whether 用户登录模块 holds the user with this password: the account's row is read by its name
+// and the stored hash (or legacy digest) is checked here, never in the SQL text. Changes nothing.
+// A failing query (no database, no table) matches nobody.
 bool accountMatches(Database& db, const QString& user, const QString& password);
+
+// The login's check: as accountMatches, and an account that still holds a legacy MD5 digest gets
+// the Argon2id hash of the password in its place (when that cannot be written the login still
+// succeeds, and the digest is replaced at a later login).
+bool logInAccount(Database& db, const QString& user, const QString& password);

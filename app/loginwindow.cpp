@@ -3,6 +3,7 @@
 
 #include "admin/windows.h"
 #include "app/login.h"
+#include "core/clock.h"
 #include "core/context.h"
 #include "ui/controls.h"
 #include "ui/dialogservice.h"
@@ -63,11 +64,20 @@ void LoginWindow::logIn()
             mPasswordBox->setFocus();
         return;
     }
-    if (!accountMatches(mContext.database(), user, password)) {
+    // Too many failures for the name lately: refused without looking at the password.
+    LoginThrottle& throttle = mContext.loginThrottle();
+    if (throttle.isRefused(user, mContext.clock().now())) {
+        mContext.dialogs().message(this, QStringLiteral("登录失败次数过多，请稍后再试"), title,
+                                   MessageIcon::Information);
+        return;
+    }
+    if (!logInAccount(mContext.database(), user, password)) {
+        throttle.noteFailure(user, mContext.clock().now());
         mContext.dialogs().message(this, QStringLiteral("用户名或密码不正确"), title,
                                    MessageIcon::Information);
         return;
     }
+    throttle.noteSuccess(user);
     mContext.dialogs().message(this, QStringLiteral("登录成功"), title, MessageIcon::Information);
     // The main window answers the new session user: title, stock list, database, delete button.
     mContext.setSessionUser(user);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/loginthrottle.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -43,6 +45,8 @@ public:
     bool isLoggedIn() const { return !mSessionUser.isEmpty(); }
     // Exactly "admin", case-sensitive: a login as "Admin" is no administrator.
     bool isAdministrator() const { return mSessionUser == QLatin1String("admin"); }
+    // The failed logins of this program, per user name.
+    LoginThrottle& loginThrottle() { return mLoginThrottle; }
 
     // The owner of every other window.
     QWidget* mainWindow() const { return mMainWindow; }
@@ -74,6 +78,7 @@ private:
     std::unique_ptr<Database> mDatabase;
     std::unique_ptr<QSettings> mSettings;
     QString mSessionUser;
+    LoginThrottle mLoginThrottle;
     QPointer<QWidget> mMainWindow;
     std::function<void()> mRefresh;
     std::function<void()> mReopen;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 class ReportList;
 class QWidget;
@@ -19,6 +20,10 @@ constexpr RgbValue rgbValue(int red, int green, int blue)
 {
     return RgbValue(red & 0xFF) | RgbValue(green & 0xFF) << 8 | RgbValue(blue & 0xFF) << 16;
 }
+
+// Whether the list may be printed, exported or previewed now; when not, it has told the operator
+// why in a box over owner. Empty: always.
+using PrintPermission = std::function<bool(QWidget* owner)>;
 
 // The computed columns of the current print: (column name, formula) pairs in the order added.
 using CustomColumns = QList<QPair<QString, QString>>;
@@ -44,4 +49,5 @@ struct PrintRequest {
     std::array<int, 4> colours = {0, 0, 0, 0}; // mode, colour 1, colour 2, colour 3 (RgbValue)
     QString remarks;
     CustomColumns customColumns;
+    PrintPermission permission;
 };

@@ -7,10 +7,12 @@
 #include "storage/replacementfile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
@@ -100,31 +102,30 @@ void PrintRun::tell(const QString& text, MessageIcon icon)
 namespace
 {
 
-// The printer device for the settings: a PDF writer for a file (its output file is set when the
-// job starts), else the chosen printer; nothing when that printer is not there.
+// The chosen printer; nothing when that printer is not there.
 std::unique_ptr<QPrinter> printerFor(const ReportPrintSettings& settings)
 {
-    std::unique_ptr<QPrinter> printer;
-    if (settings.printToFile) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        return printer;
-    }
     if (settings.printerName.isEmpty())
         return nullptr;
     const QPrinterInfo info = QPrinterInfo::printerInfo(settings.printerName);
     if (info.isNull())
         return nullptr;
-    printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!printer->isValid())
         return nullptr;
     return printer;
 }
 
+// The resolution a file is printed at, as a high-resolution printer has it.
+constexpr int kFileResolution = 1200;
+
 } // namespace
 
 bool PrintRun::run()
 {
+    // Asked at every print and export: whoever is at the desk now may not be who opened it.
+    if (!mTable.mayPrint(mOwner))
+        return false;
     const ReportPrintSettings settings = mTable.printSettings();
     if (settings.printToFile && settings.fileName.trimmed().isEmpty()) {
         tell(QStringLiteral("未指定欲打印到的文件名称"), MessageIcon::Warning);
@@ -135,10 +136,13 @@ bool PrintRun::run()
         if (format != ReportFileFormat::Pages)
             return writeSpreadsheet(settings, format);
     }
-    const std::unique_ptr<QPrinter> printer = printerFor(settings);
-    if (!printer) {
-        tell(QStringLiteral("无法创建打印机设备"), MessageIcon::Error);
-        return false;
+    std::unique_ptr<QPrinter> printer;
+    if (!settings.printToFile) {
+        printer = printerFor(settings);
+        if (!printer) {
+            tell(QStringLiteral("无法创建打印机设备"), MessageIcon::Error);
+            return false;
+        }
     }
 
     const PrintSelection selection = selectPrintedPages(mTable);
@@ -148,32 +152,42 @@ bool PrintRun::run()
     const ReportTable& table = selection.rowRange ? *selection.rowRange : mTable;
     const QSize paper = selection.layout.paper;
     const QSize portrait = settings.landscape ? paper.transposed() : paper;
-    printer->setDocName(QStringLiteral("报表"));
-    printer->setCopyCount(1); // the copies are printed one after the other below
-    printer->setFullPage(true);
-    printer->setPageLayout(QPageLayout(
+    const QPageLayout pageLayout(
         QPageSize(QSizeF(portrait) / 10.0, QPageSize::Millimeter),
-        settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+        settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
 
-    // A file is printed into a new file beside the chosen one, which takes the chosen name only
-    // when every page has been printed: an aborted or failed run leaves no partial file that
+    // A file is printed as PDF into a new file beside the chosen one, written through the file
+    // the program made and checked after the last page; it takes the chosen name only when every
+    // page has been written: an aborted or failed run (a full disk) leaves no partial file that
     // looks complete, and a file it was to replace stays as it was.
     std::unique_ptr<ReplacementFile> output;
+    std::unique_ptr<QPdfWriter> pdf;
+    QPagedPaintDevice* device = nullptr;
     if (settings.printToFile) {
         output = std::make_unique<ReplacementFile>(settings.fileName);
         if (!output->isValid()) {
             tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
             return false;
         }
-        printer->setOutputFileName(output->path());
+        pdf = std::make_unique<QPdfWriter>(output->file());
+        pdf->setResolution(kFileResolution);
+        pdf->setTitle(QStringLiteral("报表"));
+        pdf->setCreator(QCoreApplication::applicationName());
+        device = pdf.get();
+    } else {
+        printer->setDocName(QStringLiteral("报表"));
+        printer->setCopyCount(1); // the copies are printed one after the other below
+        printer->setFullPage(true);
+        device = printer.get();
     }
+    device->setPageLayout(pageLayout);
     QPainter painter;
-    if (!painter.begin(printer.get())) {
+    if (!painter.begin(device)) {
         tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
         return false;
     }
     // Table units (tenths of a millimetre) to device pixels, from the paper's corner.
-    painter.scale(printer->logicalDpiX() / 254.0, printer->logicalDpiY() / 254.0);
+    painter.scale(device->logicalDpiX() / 254.0, device->logicalDpiY() / 254.0);
 
     const std::unique_ptr<PrintProgressBox> progress = showProgressBox();
 
@@ -186,7 +200,7 @@ bool PrintRun::run()
     mAborted = false;
     for (int copy = 1; copy <= copies && !mAborted && !pageFailed; ++copy) {
         for (int page = 1; page <= pageCount; ++page) {
-            if (!first && !printer->newPage()) {
+            if (!first && !device->newPage()) {
                 pageFailed = true;
                 break;
             }
@@ -202,7 +216,7 @@ bool PrintRun::run()
                 break;
         }
     }
-    if (mAborted)
+    if (mAborted && printer)
         printer->abort();
     const bool ended = painter.end();
     // Hidden, not closed: closing the box is the operator's way to abort.
@@ -210,8 +224,18 @@ bool PrintRun::run()
 
     if (mAborted)
         return false;
-    if (pageFailed || !ended || (output && !output->commit())) {
+    // A write that failed (a full disk) shows in the file's error, whatever the painter made of
+    // it; the new file is then removed.
+    if (output && output->file()->error() != QFileDevice::NoError) {
+        tell(QStringLiteral("打印失败"), MessageIcon::Error);
+        return false;
+    }
+    if (pageFailed || !ended) {
         tell(QStringLiteral("打印页失败"), MessageIcon::Error);
+        return false;
+    }
+    if (output && !output->commit()) {
+        tell(QStringLiteral("打印失败"), MessageIcon::Error);
         return false;
     }
     return true;
@@ -225,7 +249,7 @@ bool PrintRun::writeSpreadsheet(const ReportPrintSettings& settings, ReportFileF
     ReplacementFile output(settings.fileName);
     const ReportSheet sheet = reportSheetOf(mTable);
     const std::unique_ptr<SheetWriter> writer = SheetWriter::make(format);
-    if (!output.isValid() || !writer || !writer->begin(sheet, output.path())) {
+    if (!output.isValid() || !writer || !writer->begin(sheet, output)) {
         tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);
         return false;
     }

@@ -16,10 +16,11 @@ ReportList* PrintSession::source() const
     return mSource;
 }
 
-void PrintSession::setSource(QWidget* window, ReportList* list)
+void PrintSession::setSource(QWidget* window, ReportList* list, PrintPermission permission)
 {
     mSourceWindow = window;
     mSource = list;
+    mPermission = std::move(permission);
 }
 
 PrintSession& PrintSession::of(AppContext& context)

@@ -21,7 +21,8 @@ public:
 
     QWidget* sourceWindow() const;
     ReportList* source() const;
-    void setSource(QWidget* window, ReportList* list);
+    void setSource(QWidget* window, ReportList* list, PrintPermission permission = {});
+    const PrintPermission& permission() const { return mPermission; }
 
     CustomColumns& customColumns() { return mCustomColumns; }
     const CustomColumns& customColumns() const { return mCustomColumns; }
@@ -33,4 +34,5 @@ private:
     QPointer<QWidget> mSourceWindow;
     QPointer<ReportList> mSource;
     CustomColumns mCustomColumns;
+    PrintPermission mPermission;
 };

@@ -357,8 +357,10 @@ PrintChoices PrintSettingsWindow::choices() const
 PrintRequest PrintSettingsWindow::request() const
 {
     PrintSession& session = PrintSession::of(mContext);
-    return collectPrintRequest(choices(), session.sourceWindow(), session.source(),
-                               session.customColumns());
+    PrintRequest collected = collectPrintRequest(choices(), session.sourceWindow(),
+                                                 session.source(), session.customColumns());
+    collected.permission = session.permission();
+    return collected;
 }
 
 bool PrintSettingsWindow::preview()
@@ -375,7 +377,10 @@ bool PrintSettingsWindow::preview()
                                    MessageIcon::Error);
         return false;
     }
-    buildAndPreview(mContext, request());
+    const PrintRequest wanted = request();
+    if (wanted.permission && !wanted.permission(this))
+        return false;
+    buildAndPreview(mContext, wanted);
     close();
     return true;
 }

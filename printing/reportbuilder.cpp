@@ -315,5 +315,6 @@ std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
     settings.landscape = request.landscape;
     settings.rowsPerPage = request.rowsPerPage;
     settings.pageNumberPosition = request.pageNumberPosition;
+    report->setPrintPermission(request.permission);
     return report;
 }

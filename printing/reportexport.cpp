@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "printing/reportexport.h"
 
+#include "storage/replacementfile.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -23,10 +25,13 @@ constexpr qsizetype kLongestCellText = 32767;
 constexpr int kSpreadsheetDigits = 15;
 const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
+// The signs that make a spreadsheet read a text as a formula, also after a tab or carriage
+// return that it skips.
 bool isFormulaSign(QChar character)
 {
     return character == QLatin1Char('=') || character == QLatin1Char('+') ||
-           character == QLatin1Char('-') || character == QLatin1Char('@');
+           character == QLatin1Char('-') || character == QLatin1Char('@') ||
+           character == QLatin1Char('\t') || character == QLatin1Char('\r');
 }
 
 bool isAsciiDigit(QChar character)
@@ -289,13 +294,11 @@ namespace
 class CsvWriter : public SheetWriter
 {
 public:
-    bool begin(const ReportSheet& sheet, const QString& path) override
+    bool begin(const ReportSheet& sheet, ReplacementFile& output) override
     {
         mSheet = &sheet;
-        mFile.setFileName(path);
-        if (!mFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        return mFile.write(kUtf8ByteOrderMark, 3) == 3;
+        mFile = output.file();
+        return mFile && mFile->write(kUtf8ByteOrderMark, 3) == 3;
     }
 
     bool writeRow(int row) override
@@ -304,19 +307,15 @@ public:
         for (const SheetCell& cell : mSheet->rows[std::size_t(row)])
             texts.append(cell.text);
         const QByteArray line = (csvLine(texts) + QStringLiteral("\r\n")).toUtf8();
-        return mFile.write(line) == line.size();
+        return mFile->write(line) == line.size();
     }
 
-    bool finish() override
-    {
-        const bool flushed = mFile.flush() && mFile.error() == QFileDevice::NoError;
-        mFile.close();
-        return flushed && mFile.error() == QFileDevice::NoError;
-    }
+    // The new file itself is closed when it is put in place.
+    bool finish() override { return mFile->flush() && mFile->error() == QFileDevice::NoError; }
 
 private:
     const ReportSheet* mSheet = nullptr;
-    QFile mFile;
+    QFile* mFile = nullptr;
 };
 
 // The C library writes numbers in the C locale on this thread while it lives. The spreadsheet
@@ -371,11 +370,12 @@ public:
             lxw_workbook_free(mWorkbook);
     }
 
-    bool begin(const ReportSheet& sheet, const QString& path) override
+    bool begin(const ReportSheet& sheet, ReplacementFile& output) override
     {
         mSheet = &sheet;
         lxw_workbook_options options = {};
-        mWorkbook = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+        // The library writes a workbook only to a named file: the new file the program made.
+        mWorkbook = workbook_new_opt(QFile::encodeName(output.path()).constData(), &options);
         if (!mWorkbook)
             return false;
         mWorksheet = workbook_add_worksheet(mWorkbook, "报表");

@@ -65,7 +65,8 @@ struct SheetNumber {
 std::optional<SheetNumber> sheetNumberOf(const QString& text);
 
 // A cell text as a CSV file holds it before quoting: a text that a spreadsheet would take for a
-// formula (it starts with "=", "+", "-" or "@" and is not a number) gets a leading apostrophe; so
+// formula (it starts with "=", "+", "-", "@", a tab or a carriage return and is not a number) gets
+// a leading apostrophe; so
 // does a text that starts with apostrophes followed by one of those signs, so that reading back
 // (dropping one apostrophe where apostrophes precede such a sign) always gives the text.
 QString csvGuarded(const QString& text);
@@ -75,6 +76,8 @@ QString csvField(const QString& text);
 // The fields joined by commas, without the line end.
 QString csvLine(const QStringList& texts);
 
+class ReplacementFile;
+
 // Writes a sheet into a file, row by row, and completes the file at the end. The file is whole
 // only after finish(); a writer dropped before leaves its file unfinished (to be removed).
 class SheetWriter
@@ -83,8 +86,8 @@ public:
     virtual ~SheetWriter() = default;
     static std::unique_ptr<SheetWriter> make(ReportFileFormat format);
 
-    // Starts the file at path; false when it cannot be made.
-    virtual bool begin(const ReportSheet& sheet, const QString& path) = 0;
+    // Starts writing into the new file; false when that fails.
+    virtual bool begin(const ReportSheet& sheet, ReplacementFile& output) = 0;
     // Writes sheet row `row` (rows in ascending order).
     virtual bool writeRow(int row) = 0;
     virtual bool finish() = 0;

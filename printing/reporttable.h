@@ -113,6 +113,10 @@ public:
     ReportPrintSettings& printSettings() { return mSettings; }
     const ReportPrintSettings& printSettings() const { return mSettings; }
 
+    // Asked at every print and export of the report (see PrintPermission).
+    void setPrintPermission(PrintPermission permission) { mPermission = std::move(permission); }
+    bool mayPrint(QWidget* owner) const { return !mPermission || mPermission(owner); }
+
 private:
     struct Cell {
         QString text;
@@ -131,6 +135,7 @@ private:
     int mFixedRows = 0;
     ReportPrintSettings mSettings;
     ReportCellStyle mScratchStyle;
+    PrintPermission mPermission;
 };
 
 // Paper sizes in tenths of a millimetre (portrait) by the paper list index; 0 (the printer's

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/databasefile.h"
 
+#include "storage/databaselock.h"
 #include "storage/newdatabase.h"
 #include "storage/replacementfile.h"
 
@@ -188,38 +189,15 @@ private:
     QStringList mMoved;
 };
 
-// Copies the bytes of a regular file onto target (which is truncated).
-bool copyContent(const QString& source, const QString& target)
-{
-    if (!QFileInfo(source).isFile())
-        return false;
-    QFile in(source);
-    QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    return in.error() == QFileDevice::NoError && out.flush();
-}
-
-} // namespace
-
-bool isWarehouseDatabase(const QString& path, QString* problem)
+// Whether the open connection's main database is a whole warehouse database (see
+// isWarehouseDatabase).
+bool checkWarehouse(Connection& file, QString* problem)
 {
     const auto fail = [problem](const QString& why) {
         if (problem)
             *problem = why;
         return false;
     };
-    if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("no such file"));
-    Connection file;
-    if (sqlite3_open_v2(QFileInfo(path).filePath().toUtf8().constData(), &file.db,
-                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        return fail(file.error());
     // The first read proves that the file is an SQLite database at all.
     if (sqlite3_exec(file.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK)
@@ -241,6 +219,46 @@ bool isWarehouseDatabase(const QString& path, QString* problem)
     return true;
 }
 
+} // namespace
+
+bool isWarehouseDatabase(const QString& path, QString* problem)
+{
+    if (!QFileInfo(path).isFile()) {
+        if (problem)
+            *problem = QStringLiteral("no such file");
+        return false;
+    }
+    Connection file;
+    if (sqlite3_open_v2(QFileInfo(path).filePath().toUtf8().constData(), &file.db,
+                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        if (problem)
+            *problem = file.error();
+        return false;
+    }
+    return checkWarehouse(file, problem);
+}
+
+bool isWarehouseDatabaseImage(const QByteArray& image, QString* problem)
+{
+    Connection memory;
+    const auto size = static_cast<sqlite3_int64>(image.size());
+    // Read-only: SQLite reads the bytes where they are and never writes to them.
+    if (sqlite3_open_v2(":memory:", &memory.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_deserialize(memory.db, "main",
+                            reinterpret_cast<unsigned char*>(const_cast<char*>(image.constData())),
+                            size, size, SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        if (problem)
+            *problem = memory.error();
+        return false;
+    }
+    return checkWarehouse(memory, problem);
+}
+
+bool writeDatabaseImage(const QByteArray& image, ReplacementFile& file)
+{
+    return file.isValid() && file.file()->write(image) == image.size() && file.file()->flush();
+}
+
 bool replaceDatabaseFile(const QString& source, const QString& databasePath, int waitMs,
                          QString* problem)
 {
@@ -249,17 +267,30 @@ bool replaceDatabaseFile(const QString& source, const QString& databasePath, int
             *problem = why;
         return false;
     };
-    // Held until the new file is in place: nobody works on the old one meanwhile.
+    // Every running program holds the file's lock shared: with one of them running, nothing is
+    // replaced. Held until the new file is in place.
+    DatabaseFileLock programs;
+    if (QFileInfo::exists(databasePath) &&
+        !programs.lock(databasePath, DatabaseFileLock::Kind::Exclusive))
+        return fail(QStringLiteral("another program has the database file open"));
+    // Also held until the new file is in place: nobody works on the old one meanwhile.
     ExclusiveFileLock lock;
     if (QFileInfo::exists(databasePath) && !lock.acquire(databasePath, waitMs))
         return fail(QStringLiteral("the database file is in use"));
 
-    ReplacementFile copy(databasePath);
-    if (!copy.isValid() || !copyContent(source, copy.path()))
-        return fail(QStringLiteral("cannot copy %1").arg(source));
-    // What is checked is the copy that takes the database's place.
-    if (!isWarehouseDatabase(copy.path(), problem))
+    // The bytes are read once and checked in memory: what is checked is what takes the
+    // database's place.
+    QFile in(source);
+    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(source));
+    const QByteArray image = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("cannot read %1").arg(source));
+    if (!isWarehouseDatabaseImage(image, problem))
         return false;
+    ReplacementFile copy(databasePath, FileAccess::OwnerOnly);
+    if (!writeDatabaseImage(image, copy))
+        return fail(QStringLiteral("cannot copy %1").arg(source));
 
     CompanionsAside companions(databasePath);
     if (!companions.moveAside())

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/newdatabase.h"
 
+#include "storage/databasefile.h"
+#include "storage/replacementfile.h"
 #include "storage/serverbackend.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <libpq-fe.h>
@@ -14,38 +15,48 @@
 namespace
 {
 
-// MD5 of "admin": the administrator changes it in the account window after the first login.
-const char* const kAdminDigest = "21232f297a57a5a743894a0e4a801fc3";
+// The password "admin" as an Argon2id string at libsodium's interactive limits, made once: the
+// administrator changes it in the account window after the first login. (The known password
+// needs no salt of its own; every later password gets one.)
+const char* const kAdminPasswordHash = "$argon2id$v=19$m=65536,t=2,p=1$rtgPaWul5sHqFvzV88ARiA$"
+                                       "Kj8newqnjQb+ey7J5yyfscPdv0alGoDRcdVLUYdWQtY";
 
 // Another copy of the tool setting up the same schema waits for this one.
 constexpr int kSetupLock = 20180306;
 
-// Writes the schema, the admin account and the default units into the (empty) file at path.
-QString writeNewDatabase(const QString& path, const QString& schema)
+// The bytes of a new database file: the schema, the admin account and the default units, built
+// in memory. Empty, with error set, on failure.
+QByteArray newDatabaseImage(const QString& schema, QString& error)
 {
     sqlite3* db = nullptr;
-    const QByteArray file = QFile::encodeName(path);
-    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
-        const QString error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close(db);
-        return error;
+        return {};
     }
-    const QByteArray script = "PRAGMA journal_mode=DELETE; BEGIN;" + schema.toUtf8() +
+    const QByteArray script = "BEGIN;" + schema.toUtf8() +
                               "INSERT INTO 用户登录模块(用户名,密码) VALUES('admin','" +
-                              kAdminDigest +
+                              kAdminPasswordHash +
                               "');"
                               "INSERT INTO 系统信息管理模块(默认单位) VALUES('" +
                               kDeliveredUnits.toUtf8() + "'); COMMIT;";
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &error);
-    QString message;
-    if (rc != SQLITE_OK)
-        message = QString::fromUtf8(error ? error : "cannot write the database");
-    sqlite3_free(error);
-    if (sqlite3_close(db) != SQLITE_OK && message.isEmpty())
-        message = QStringLiteral("cannot close the new database");
-    return message;
+    char* message = nullptr;
+    QByteArray image;
+    if (sqlite3_exec(db, script.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        error = QString::fromUtf8(message ? message : "cannot write the database");
+    } else {
+        sqlite3_int64 size = 0;
+        unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
+        if (bytes)
+            image = QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
+        else
+            error = QStringLiteral("out of memory");
+        sqlite3_free(bytes);
+    }
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return image;
 }
 
 } // namespace
@@ -121,7 +132,7 @@ ServerSetup setUpServerDatabase(const QString& address)
         PQclear(result);
     }
     if (ok && missing.contains(QStringLiteral("用户登录模块")))
-        ok = run("INSERT INTO 用户登录模块(用户名,密码) VALUES('admin',$1)", {kAdminDigest});
+        ok = run("INSERT INTO 用户登录模块(用户名,密码) VALUES('admin',$1)", {kAdminPasswordHash});
     if (ok && missing.contains(QStringLiteral("系统信息管理模块")))
         ok = run("INSERT INTO 系统信息管理模块(默认单位) VALUES($1)", {kDeliveredUnits.toUtf8()});
     ok = ok && run("COMMIT");
@@ -139,23 +150,24 @@ QString createDatabaseFile(const QString& path)
     if (schema.isEmpty())
         return QStringLiteral("the schema is missing from the program");
 
-    // The database is written under a passing name beside its place and moved there only when
+    // The database is built in memory and written into a new file beside its place, made by
+    // the program itself (exclusively, readable by the owner only), which is moved there only when
     // whole, without replacing: an interrupted creation never leaves a broken datalx.mdb that
     // later starts would take for the operator's, and a database that another start made in the
     // meantime is kept.
-    // (SQLite makes the file itself, so that it gets the usual permissions.)
-    const QString partial =
-        path + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                             QLatin1Char('0'));
-    if (QFileInfo::exists(partial))
-        return QStringLiteral("%1 is in the way").arg(partial);
-    QString error = writeNewDatabase(partial, schema);
-    if (error.isEmpty() && !QFile::rename(partial, path)) {
+    QString error;
+    const QByteArray image = newDatabaseImage(schema, error);
+    if (image.isEmpty())
+        return error;
+    ReplacementFile file(path, FileAccess::OwnerOnly);
+    if (!file.isValid())
+        return QStringLiteral("cannot create a file beside %1").arg(path);
+    if (!writeDatabaseImage(image, file))
+        return QStringLiteral("cannot write the database beside %1").arg(path);
+    if (!file.commitWithoutReplacing()) {
         error = QFileInfo::exists(path)
                     ? QStringLiteral("%1 already exists").arg(path)
                     : QStringLiteral("cannot move the new database to %1").arg(path);
     }
-    if (!error.isEmpty())
-        QFile::remove(partial);
     return error;
 }

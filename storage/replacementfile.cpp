@@ -12,6 +12,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -23,11 +24,28 @@ std::filesystem::path nativePath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// The permissions a new file gets when it replaces nothing: read and write for the owner, read
-// for everybody else.
-constexpr QFileDevice::Permissions kNewFilePermissions =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-    QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+// The user's umask, read without changing it where the system tells it.
+mode_t userUmask()
+{
+#ifndef Q_OS_WIN
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line; !(line = status.readLine()).isEmpty();) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+#else
+    return 0;
+#endif
+}
 
 } // namespace
 
@@ -65,12 +83,12 @@ bool renameReplacing(const QString& from, const QString& to)
     return !error;
 }
 
-ReplacementFile::ReplacementFile(const QString& target)
-    : mTarget(target), mFile(std::make_unique<QTemporaryFile>(target + QStringLiteral(".XXXXXX")))
+ReplacementFile::ReplacementFile(const QString& target, FileAccess access)
+    : mTarget(target), mAccess(access),
+      mFile(std::make_unique<QTemporaryFile>(target + QStringLiteral(".XXXXXX")))
 {
-    if (mFile->open())
-        mFile->close(); // the name stays reserved; writers open it themselves
-    else
+    // QTemporaryFile creates the file with O_CREAT | O_EXCL and mode 0600, and keeps it open.
+    if (!mFile->open())
         mFile.reset();
 }
 
@@ -81,6 +99,11 @@ bool ReplacementFile::isValid() const
     return mFile != nullptr;
 }
 
+QFile* ReplacementFile::file() const
+{
+    return mFile.get();
+}
+
 QString ReplacementFile::path() const
 {
     return mFile ? mFile->fileName() : QString();
@@ -88,17 +111,37 @@ QString ReplacementFile::path() const
 
 bool ReplacementFile::commit()
 {
-    if (!mFile || mCommitted)
+    return finish(true);
+}
+
+bool ReplacementFile::commitWithoutReplacing()
+{
+    return finish(false);
+}
+
+bool ReplacementFile::finish(bool replacing)
+{
+    if (!mFile || mCommitted || !mFile->flush() || mFile->error() != QFileDevice::NoError)
         return false;
     const QString path = mFile->fileName();
-    const QFileInfo old(mTarget);
-    const QFileDevice::Permissions permissions =
-        old.exists() ? old.permissions() : kNewFilePermissions;
-    if (!QFile::setPermissions(path, permissions) || !flushFileToDisk(path) ||
-        !renameReplacing(path, mTarget))
+#ifndef Q_OS_WIN
+    mode_t mode = 0600;
+    if (mAccess == FileAccess::AsDocuments) {
+        struct stat old = {};
+        mode = ::stat(QFile::encodeName(mTarget).constData(), &old) == 0 ? (old.st_mode & 07777)
+                                                                         : (0666 & ~userUmask());
+    }
+    if (::fchmod(mFile->handle(), mode) != 0 || ::fsync(mFile->handle()) != 0)
+        return false;
+#else
+    if (_commit(mFile->handle()) != 0)
+        return false;
+#endif
+    if (replacing ? !renameReplacing(path, mTarget) : !QFile::rename(path, mTarget))
         return false;
     mCommitted = true;
     mFile->setAutoRemove(false);
+    mFile->close();
     // The rename itself reaches the disk with the folder; the new content is already there.
     flushFolderToDisk(QFileInfo(mTarget).absolutePath());
     return true;

@@ -2,6 +2,7 @@
 #include "storage/sqlitebackend.h"
 
 #include "storage/databasefile.h"
+#include "storage/databaselock.h"
 #include "storage/recordset.h"
 #include "storage/replacementfile.h"
 #include "storage/statementtext.h"
@@ -185,52 +186,48 @@ public:
 
     bool backupTo(const QString& path, int waitMs) override
     {
-        ReplacementFile copy(path);
+        // The whole database in one step, under one read lock: a writer's half-done changes are
+        // never copied, and a writer that holds the file longer than the wait makes the backup
+        // fail. The copy is taken into memory, checked there and written through the new file
+        // that the program made, which it never opens again by name.
+        sqlite3_busy_timeout(mDb, waitMs);
+        sqlite3_int64 size = 0;
+        unsigned char* bytes = sqlite3_serialize(mDb, "main", &size, 0);
+        sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+        if (!bytes) {
+            mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
+            return false;
+        }
+        const QByteArray image =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(size));
+        const bool written = writeBackup(image, path);
+        sqlite3_free(bytes);
+        return written;
+    }
+    bool isServer() const override { return false; }
+
+    void holdFileLock(std::unique_ptr<DatabaseFileLock> lock) { mFileLock = std::move(lock); }
+
+private:
+    bool writeBackup(const QByteArray& image, const QString& path)
+    {
+        QString problem;
+        if (!isWarehouseDatabaseImage(image, &problem)) {
+            mLastError = problem;
+            return false;
+        }
+        ReplacementFile copy(path, FileAccess::OwnerOnly);
         if (!copy.isValid()) {
             mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
             return false;
         }
-        sqlite3* target = nullptr;
-        int rc = sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE,
-                                 nullptr);
-        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) {
-            // The whole database in one step, under one read lock: a writer's half-done changes
-            // are never copied, and a writer that holds the file longer than the wait makes the
-            // backup fail.
-            sqlite3_busy_timeout(mDb, waitMs);
-            sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
-            if (backup) {
-                const int step = sqlite3_backup_step(backup, -1);
-                rc = sqlite3_backup_finish(backup);
-                if (step != SQLITE_DONE)
-                    rc = step;
-            } else {
-                rc = sqlite3_errcode(target);
-            }
-            sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
-        }
-        if (rc != SQLITE_OK)
-            mLastError = QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_close(target);
-        if (rc != SQLITE_OK)
-            return false;
-        QString problem;
-        if (!isWarehouseDatabase(copy.path(), &problem)) {
-            mLastError = problem;
-            return false;
-        }
-        if (!copy.commit()) {
+        if (!writeDatabaseImage(image, copy) || !copy.commit()) {
             mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
             return false;
         }
         return true;
     }
-    bool isServer() const override { return false; }
 
-private:
     // The statement as SQLite compiled it with its values bound, or null (with the failure
     // noted).
     sqlite3_stmt* prepareAndBind(const QString& sql, const QVariantList& params)
@@ -277,6 +274,9 @@ private:
 
     sqlite3* mDb;
     int mBusyTimeoutMs = kDefaultBusyTimeoutMs;
+    // Shared for as long as the connection is open: let go after the destructor's body has
+    // closed the connection.
+    std::unique_ptr<DatabaseFileLock> mFileLock;
 };
 
 } // namespace
@@ -306,5 +306,15 @@ std::unique_ptr<DatabaseBackend> openSqliteBackend(const QString& path, bool rea
         sqlite3_close(db);
         return nullptr;
     }
-    return std::make_unique<SqliteBackend>(db);
+    // Held shared while the file is open, so that a restore knows this program is using it. A
+    // restore holds it for a moment only: it is waited for as for a writer.
+    auto lock = std::make_unique<DatabaseFileLock>();
+    if (!lock->lock(path, DatabaseFileLock::Kind::Shared, kDatabaseFileWaitMs)) {
+        error = QStringLiteral("the database file is being replaced");
+        sqlite3_close(db);
+        return nullptr;
+    }
+    auto backend = std::make_unique<SqliteBackend>(db);
+    backend->holdFileLock(std::move(lock));
+    return backend;
 }

@@ -18,6 +18,7 @@ tarnel_packages=(
     openbox pngquant # the README's pictures (tools/readme-screens.sh)
     cups printer-driver-cups-pdf # the real print path (a throwaway CUPS daemon, tools/cupsd.sh)
     libzint-dev zbar-tools # labels: zint encodes the barcodes; the tests read them back with zbarimg
+    libsodium-dev # password hashes (Argon2id); the program loads libsodium23 on first use
 )
 
 tarnel_install_missing() {

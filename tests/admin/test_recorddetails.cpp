@@ -2,18 +2,23 @@
 // The record details window: the administrator check on every tab change, the filling of each
 // record tab with running numbers and its count, and the print items.
 #include "admin/recorddetailswindow.h"
+#include "printing/printrun.h"
 #include "printing/printsession.h"
 #include "printing/printsettingswindow.h"
+#include "printing/reportbuilder.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
 #include "ui/reportlist.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -91,6 +96,7 @@ private slots:
     void otherUsersAreRefused();
     void printItemSwitchesAndFillsOnce();
     void printItemOfReturnsShowsItsHeader();
+    void printAndExportAskEveryTime();
 };
 
 void TestRecordDetails::opensEmptyOnTheWelcomeTab()
@@ -299,14 +305,62 @@ void TestRecordDetails::printItemSwitchesAndFillsOnce()
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条入库信息"));
     QCOMPARE(Details::closePrintSettings(), 1);
 
-    // For another user the switch is refused like a click on the tab.
+    // For another user the print item is refused: no switch, no print settings.
     details.env.context().setSessionUser(QStringLiteral("zhang"));
     details.env.dialogs().answerMessage();
     details.print(QStringLiteral("出库表单"));
-    QCOMPARE(details.tabs->currentIndex(), 2);
+    QCOMPARE(details.tabs->currentIndex(), 1);
     QCOMPARE(details.env.dialogs().texts(), QStringList{QStringLiteral("本页面仅管理员可操作")});
     QCOMPARE(details.status->text(), QStringLiteral("共有 1 条入库信息"));
-    Details::closePrintSettings();
+    QCOMPARE(Details::closePrintSettings(), 0);
+}
+
+// Left open after the administrator logs out, the window's print item, the print settings'
+// preview and the print or export of the report ask for the administrator every time.
+void TestRecordDetails::printAndExportAskEveryTime()
+{
+    Details details;
+    details.addRecord(QStringLiteral("入库管理模块"), QStringLiteral("入库单号"),
+                      QStringLiteral("rk1"));
+    details.print(QStringLiteral("入库表单"));
+    QCOMPARE(details.tabs->currentIndex(), 1);
+    PrintSession& session = PrintSession::of(details.env.context());
+    PrintRequest request;
+    request.source = session.source();
+    request.columns = {0, 1};
+    request.permission = session.permission();
+    std::unique_ptr<ReportTable> report = buildReport(request);
+    QVERIFY(report);
+    QTemporaryDir folder;
+    report->printSettings().printToFile = true;
+    report->printSettings().fileName = folder.filePath(QStringLiteral("详单.csv"));
+    PrintRun run(details.env.context(), details.window.get(), *report);
+    QVERIFY(run.run());
+    QVERIFY(QFile::remove(report->printSettings().fileName));
+    QVERIFY(details.env.dialogs().shown().isEmpty());
+
+    PrintSettingsWindow* settings = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<PrintSettingsWindow*>(widget); found && found->isVisible())
+            settings = found;
+    }
+    QVERIFY(settings);
+    for (const QString& user : {QString(), QStringLiteral("zhang")}) {
+        details.env.context().setSessionUser(user);
+        details.env.dialogs().clear();
+        for (int i = 0; i < 3; ++i)
+            details.env.dialogs().answerMessage();
+        details.print(QStringLiteral("入库表单")); // the tab is current: no tab change asks
+        QVERIFY(!settings->preview());
+        QVERIFY(!run.run());
+        QCOMPARE(details.env.dialogs().texts(),
+                 QStringList(3, QStringLiteral("本页面仅管理员可操作")));
+        for (const ScriptedDialogs::Shown& shown : details.env.dialogs().shown())
+            QCOMPARE(shown.title, QStringLiteral("提示"));
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QVERIFY(settings->isVisible());
+    }
+    QCOMPARE(Details::closePrintSettings(), 1);
 }
 
 void TestRecordDetails::printItemOfReturnsShowsItsHeader()

@@ -402,8 +402,9 @@ void TestHostileInput::viewsAndAccounts(const QString& text)
     const int before = count(QStringLiteral("用户登录模块"));
     const QString registered = press(accounts, "按钮_注册");
     checkOutcome(registered == QStringLiteral("用户注册成功") ? kDone : registered,
-                 {QStringLiteral("用户名不能为空")}, QStringLiteral("用户登录模块"), before,
-                 QStringLiteral("用户名"), text);
+                 {QStringLiteral("用户名不能为空"), QStringLiteral("用户名中存在违禁字符"),
+                  QStringLiteral("密码中存在违禁字符")},
+                 QStringLiteral("用户登录模块"), before, QStringLiteral("用户名"), text);
     if (registered == QStringLiteral("用户注册成功")) {
         click(accounts, "按钮_显示");
         auto* names = child<QListWidget>(accounts, "列表框1");

@@ -17,7 +17,8 @@ namespace
 {
 
 const QString kDesktopId = QStringLiteral(TARNEL_DESKTOP_ID);
-const QString kDeliveredDigest = QStringLiteral("21232f297a57a5a743894a0e4a801fc3");
+// The delivered password "admin" is stored as an Argon2id string at the interactive limits.
+const QString kDeliveredHashStart = QStringLiteral("$argon2id$v=19$m=65536,t=2,p=1$");
 
 struct Finished {
     int exitCode = -1;
@@ -194,7 +195,7 @@ void TestInstall::firstStartMakesPerUserData()
     QCOMPARE(first.output, report);
     QCOMPARE(entries(folder),
              QStringList({QStringLiteral("datalx.mdb"), QStringLiteral("数据库备份")}));
-    QCOMPARE(passwordOfAdmin(database), kDeliveredDigest);
+    QVERIFY(passwordOfAdmin(database).startsWith(kDeliveredHashStart));
     QCOMPARE(entries(installed(QStringLiteral("bin"))),
              QStringList({QStringLiteral("tarnel"), QStringLiteral("tarnel-makedb")}));
 

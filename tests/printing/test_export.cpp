@@ -222,6 +222,9 @@ void TestExport::csvFields_data()
     row("apostrophe before a number", "'-3", "''-3");
     row("formula with a comma", "=A1,B1", "\"'=A1,B1\"");
     row("leading zero", "0012", "0012");
+    row("tab before a formula", "\t=1+2", "'\t=1+2");
+    row("carriage return", "\r=HYPERLINK(1)", "\"'\r=HYPERLINK(1)\"");
+    row("apostrophe before a tab", "'\tx", "''\tx");
 }
 
 void TestExport::csvFields()

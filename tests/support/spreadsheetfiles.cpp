@@ -74,7 +74,7 @@ bool parseCsv(const QString& text, std::vector<QStringList>& records)
 
 QString unguardedCsvText(const QString& field)
 {
-    static const QRegularExpression guarded(QStringLiteral("^'+[=+\\-@]"));
+    static const QRegularExpression guarded(QStringLiteral("^'+[=+\\-@\t\r]"));
     return guarded.match(field).hasMatch() ? field.mid(1) : field;
 }
 
