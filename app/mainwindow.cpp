@@ -8,6 +8,7 @@
 #include "app/loginwindow.h"
 #include "app/stocklist.h"
 #include "core/context.h"
+#include "importing/loader/featuremodule.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
@@ -120,6 +121,9 @@ void MainWindow::buildMenu()
     // The commands beyond the daily documents: labels, stock alerts, sales statistics, import.
     mToolsMenu = menuBar()->addMenu(QStringLiteral("工具"));
     mToolsMenu->setObjectName(QStringLiteral("菜单_工具"));
+    QAction* importStock = mToolsMenu->addAction(QStringLiteral("导入入库"));
+    importStock->setObjectName(QStringLiteral("菜单_导入入库"));
+    connect(importStock, &QAction::triggered, this, [this] { openImportFromMenu(mContext); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));
