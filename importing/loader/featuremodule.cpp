@@ -6,8 +6,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QHash>
 #include <QLibrary>
+
+#include <map>
+#include <memory>
 
 QString featureModulePath(const QString& name)
 {
@@ -19,17 +21,24 @@ QString featureModulePath(const QString& name)
 void* resolveFeatureEntry(const QString& name, const char* entry, QString& failure)
 {
     // Loaded once and kept for the rest of the run: its windows' code must stay.
-    static QHash<QString, QLibrary*> loaded;
-    QLibrary*& library = loaded[name];
+    // (Destroying a QLibrary does not unload it.)
+    static std::map<QString, std::unique_ptr<QLibrary>> loaded;
+    std::unique_ptr<QLibrary>& library = loaded[name];
     if (!library) {
-        auto* candidate = new QLibrary(featureModulePath(name));
+        auto candidate = std::make_unique<QLibrary>(featureModulePath(name));
+        // A module's libraries take their own symbols first. QuaZip carries its own copy of the
+        // zip library's functions under the same names as the system's libminizip, which the
+        // program's workbook writer (libxlsxwriter) uses: each must keep calling its own.
+        // The sanitizers refuse this way of loading; their builds (the tests) link the module.
+#if !defined(__SANITIZE_ADDRESS__)
+        candidate->setLoadHints(QLibrary::DeepBindHint);
+#endif
         if (!candidate->load()) {
             failure = candidate->errorString();
-            delete candidate;
-            loaded.remove(name);
+            loaded.erase(name);
             return nullptr;
         }
-        library = candidate;
+        library = std::move(candidate);
     }
     void* address = reinterpret_cast<void*>(library->resolve(entry));
     if (!address)
