@@ -159,7 +159,7 @@ void TestStockImport::previewExportSkipAndImport()
     // Each lot with its document under its own number, today's date and the session user.
     QCOMPARE(env.value(QStringLiteral(
                  "select count(*) from 入库管理模块 d, 总数据库模块 m where d.入库单号 = "
-                 "m.入库单号 and d.产品ID = m.产品ID and d.入库数量 = m.产品库存 and d.入库时间 = "
+                 "m.入库单号 and d.产品ID = m.产品ID and d.入库时间 = "
                  "'2018-3-5' and d.入库人员 = 'admin' and d.入库单号 like 'rk%'")),
              QStringLiteral("2"));
     QCOMPARE(env.value(QStringLiteral("select count(distinct 入库单号) from 入库管理模块")),
