@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 
 namespace
@@ -37,14 +38,14 @@ constexpr int kRowsPerStep = 500;
 constexpr int kTitleRowChoices = 50;
 
 QComboBox* addCombo(QWidget* owner, const QString& name, const QString& caption, QGridLayout* grid,
-                    int row, int column)
+                    int row, int column, int columnSpan = 1)
 {
     auto* combo = new QComboBox(owner);
     combo->setObjectName(name);
     auto* label = new QLabel(caption, owner);
     label->setBuddy(combo);
     grid->addWidget(label, row, column);
-    grid->addWidget(combo, row, column + 1);
+    grid->addWidget(combo, row, column + 1, 1, columnSpan);
     return combo;
 }
 
@@ -88,15 +89,11 @@ ImportWindow::ImportWindow(AppContext& context)
     mSeparators->addItem(QStringLiteral("分号"), QStringLiteral(";"));
     mSeparators->addItem(QStringLiteral("制表符"), QStringLiteral("\t"));
     mTitleRows =
-        addCombo(this, QStringLiteral("组合框_标题行"), QStringLiteral("标题行"), grid, 1, 0);
-    grid->addWidget(mTitleRows, 1, 1, 1, 5);
+        addCombo(this, QStringLiteral("组合框_标题行"), QStringLiteral("标题行"), grid, 1, 0, 5);
     for (int f = 0; f < kImportFieldCount; ++f) {
         const QString title = importFieldTitle(ImportField(f));
-        QString caption = title;
-        if (isRequiredField(ImportField(f)))
-            caption += QStringLiteral(" *");
-        mFields[std::size_t(f)] = addCombo(this, QStringLiteral("组合框_") + title, caption, grid,
-                                           2 + f / 3, (f % 3) * 2);
+        mFields[std::size_t(f)] =
+            addCombo(this, QStringLiteral("组合框_") + title, title, grid, 2 + f / 3, (f % 3) * 2);
     }
     for (int c = 1; c < 6; c += 2)
         grid->setColumnStretch(c, 1);
@@ -283,7 +280,7 @@ void ImportWindow::fillFieldColumns()
         else if (ImportField(f) == ImportField::Remark)
             combo->addItem(QStringLiteral("（不导入，备注为“无”）"), -1);
         else
-            combo->addItem(QStringLiteral("（未选择）"), -1);
+            combo->addItem(QStringLiteral("（必须选择）"), -1);
         for (int c = 0; c < mSheet.columnCount(); ++c) {
             const ImportCell* title = titles ? titles->cell(c) : nullptr;
             QString text = QStringLiteral("列 %1").arg(mSheet.columnNames[c]);
@@ -315,8 +312,20 @@ void ImportWindow::updatePreview()
         mTitleRows->currentData().isValid() ? mTitleRows->currentData().toInt() : -1;
     mModel->setPreview(buildPreview(mSheet, titleRow, mapping, mDefaultUnit));
     mStatus->setText(mSource ? importStatusText(preview()) : QStringLiteral("请选择文件"));
-    if (mModel->columnCount() > 0 && mModel->rowCount() > 0 && mModel->rowCount() <= 1000)
+    if (mModel->rowCount() > 0 && mModel->rowCount() <= 1000)
         mPreviewView->resizeColumnsToContents();
+    // The first row with a problem in view: that is what the operator has to look at.
+    const std::vector<PreviewRow>& rows = preview().rows;
+    const auto problem = std::find_if(rows.begin(), rows.end(),
+                                      [](const PreviewRow& row) { return !row.problem.isEmpty(); });
+    if (problem != rows.end()) {
+        // After the view has laid out the new rows.
+        const int row = int(problem - rows.begin());
+        QTimer::singleShot(50, mPreviewView, [this, row] {
+            if (row < mModel->rowCount())
+                mPreviewView->scrollTo(mModel->index(row, 0), QAbstractItemView::PositionAtCenter);
+        });
+    }
     updateButtons();
 }
 
@@ -411,6 +420,10 @@ void ImportWindow::importRows()
     mSource.reset();
     mSheet = ImportSheet();
     mFileLabel->setText(QStringLiteral("未选择文件"));
+    mFilling = true;
+    mSheets->clear();
+    mFilling = false;
+    mSkipProblems->setChecked(false);
     fillTitleRows();
     mContext.refreshMainWindow();
     mContext.dialogs().message(this, QStringLiteral("导入成功，共 %1 条").arg(stored), kTitle);
