@@ -62,8 +62,9 @@ bool writeWorkbook(const QString& path, int rows)
     const char* columns = "ABCDE";
     sheet += "<row r=\"1\">";
     for (int c = 0; c < 5; ++c)
-        sheet += QStringLiteral("<c r=\"%11\" t=\"s\"><v>%2</v></c>")
+        sheet += QStringLiteral("<c r=\"%1%2\" t=\"s\"><v>%3</v></c>")
                      .arg(QChar::fromLatin1(columns[c]))
+                     .arg(1)
                      .arg(shared(titles[c]))
                      .toUtf8();
     sheet += "</row>";
