@@ -144,6 +144,7 @@ ReadOutcome parseCsv(const QString& text, QChar separatorChar, const ReadControl
     int columnCount = 0;
     qsizetype i = 0;
 
+    qint64 cellCount = 0; // of the rows kept
     const auto endField = [&] {
         ImportCell cell;
         cell.text = unguarded(std::move(field));
@@ -162,6 +163,7 @@ ReadOutcome parseCsv(const QString& text, QChar separatorChar, const ReadControl
             }
             while (!row.cells.empty() && row.cells.back().text.isEmpty())
                 row.cells.pop_back();
+            cellCount += qint64(row.cells.size());
             columnCount = std::max(columnCount, int(row.cells.size()));
             rows.push_back(std::move(row));
         }
@@ -216,6 +218,11 @@ ReadOutcome parseCsv(const QString& text, QChar separatorChar, const ReadControl
         if (c == separator) {
             endField();
             ++i;
+            if (cellCount + qint64(row.cells.size()) > kMaxImportCells) {
+                outcome.failure = tooManyCellsText();
+                rows.clear();
+                return outcome;
+            }
             continue;
         }
         if (c == u'\r' || c == u'\n') {

@@ -28,8 +28,14 @@ void dropEmptyColumns(ImportSheet& sheet, const std::vector<QString>& namesByFil
     }
     if (allKept)
         return;
+    // Each row as wide as its own last column kept, never wider than it was.
     for (ImportRow& row : sheet.rows) {
-        std::vector<ImportCell> cells(sheet.columnNames.size());
+        std::size_t width = 0;
+        for (std::size_t c = 0; c < row.cells.size(); ++c) {
+            if (kept[c] >= 0)
+                width = std::size_t(kept[c]) + 1;
+        }
+        std::vector<ImportCell> cells(width);
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             if (kept[c] >= 0)
                 cells[std::size_t(kept[c])] = std::move(row.cells[c]);

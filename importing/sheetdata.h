@@ -12,6 +12,8 @@
 
 // At most this many rows are read from one sheet or file.
 constexpr int kMaxImportRows = 200000;
+// At most this many cells (rows times the columns that hold anything) are kept from one sheet.
+constexpr qint64 kMaxImportCells = 5000000;
 // A part of a workbook (or a CSV file) may hold at most this many bytes once uncompressed.
 constexpr qint64 kMaxPartBytes = qint64(200) * 1024 * 1024;
 
@@ -63,6 +65,11 @@ struct ReadOutcome {
 inline QString tooManyRowsText()
 {
     return QStringLiteral("文件行数过多（最多 %1 行）").arg(kMaxImportRows);
+}
+
+inline QString tooManyCellsText()
+{
+    return QStringLiteral("文件的单元格过多（最多 %1 个）").arg(kMaxImportCells);
 }
 
 // Drops the columns that hold nothing in any row and names the others: columns[i] becomes the

@@ -19,6 +19,8 @@ namespace
 {
 
 const QString kTooLarge = QStringLiteral("解压后的内容超过 200 MB");
+// Columns A to XFD: as many as a workbook can have.
+constexpr int kLastColumns = 16384;
 
 // Passes on what the zip entry inflates and refuses to go beyond the limit: the sizes a zip's
 // headers state are not trusted, the inflated bytes are counted.
@@ -310,8 +312,14 @@ ReadOutcome XlsxWorkbook::readSheet(int index, const ReadControl& control)
     QuaZipFileInfo64 info;
     const qint64 expected =
         std::max<qint64>(1, mZip->getCurrentFileInfo(&info) ? qint64(info.uncompressedSize) : 1);
+    // Cells are kept by their column while reading: a hostile sheet with a cell in its last
+    // column (XFD) on every row must not make every row 16,384 cells wide.
+    using SparseRow = std::vector<std::pair<int, ImportCell>>;
     std::vector<ImportRow>& rows = outcome.sheet.rows;
-    int columnCount = 0;
+    std::vector<SparseRow> cellsByRow;
+    SparseRow cells;
+    std::vector<bool> usedColumns(kLastColumns, false);
+    qint64 cellCount = 0;
     ImportRow row;
     int nextRow = 1;
     int nextColumn = 0;
@@ -326,9 +334,10 @@ ReadOutcome XlsxWorkbook::readSheet(int index, const ReadControl& control)
                         rows.clear();
                         return outcome;
                     }
-                    columnCount = std::max(columnCount, int(row.cells.size()));
                     rows.push_back(std::move(row));
+                    cellsByRow.push_back(std::move(cells));
                 }
+                cells = SparseRow();
                 row = ImportRow();
                 rowHasText = false;
             }
@@ -370,7 +379,7 @@ ReadOutcome XlsxWorkbook::readSheet(int index, const ReadControl& control)
         }
         if (xml.hasError())
             break;
-        if (column >= 16384) // beyond the last column a workbook can have
+        if (column >= kLastColumns) // beyond the last column a workbook can have
             continue;
 
         ImportCell cell;
@@ -420,9 +429,13 @@ ReadOutcome XlsxWorkbook::readSheet(int index, const ReadControl& control)
         }
         if (cell.text.isEmpty() && !cell.error)
             continue;
-        if (row.cells.size() <= std::size_t(column))
-            row.cells.resize(std::size_t(column) + 1);
-        row.cells[std::size_t(column)] = std::move(cell);
+        if (++cellCount > kMaxImportCells) {
+            outcome.failure = tooManyCellsText();
+            rows.clear();
+            return outcome;
+        }
+        usedColumns[std::size_t(column)] = true;
+        cells.emplace_back(column, std::move(cell));
         rowHasText = true;
     }
     outcome.failure = part.failure(name);
@@ -430,11 +443,30 @@ ReadOutcome XlsxWorkbook::readSheet(int index, const ReadControl& control)
         rows.clear();
         return outcome;
     }
-    std::vector<QString> names;
-    names.reserve(std::size_t(columnCount));
-    for (int c = 0; c < columnCount; ++c)
-        names.push_back(xlsxColumnName(c));
-    dropEmptyColumns(outcome.sheet, names);
+
+    // The columns that hold anything, side by side.
+    std::vector<int> compact(kLastColumns, -1);
+    for (int c = 0; c < kLastColumns; ++c) {
+        if (usedColumns[std::size_t(c)]) {
+            compact[std::size_t(c)] = int(outcome.sheet.columnNames.size());
+            outcome.sheet.columnNames.append(xlsxColumnName(c));
+        }
+    }
+    if (qint64(rows.size()) * outcome.sheet.columnNames.size() > kMaxImportCells) {
+        outcome.failure = tooManyCellsText();
+        rows.clear();
+        outcome.sheet.columnNames.clear();
+        return outcome;
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        int width = 0;
+        for (const auto& [column, cell] : cellsByRow[r])
+            width = std::max(width, compact[std::size_t(column)] + 1);
+        rows[r].cells.resize(std::size_t(width));
+        // In the file's order: a column given twice in a row keeps its last cell.
+        for (auto& [column, cell] : cellsByRow[r])
+            rows[r].cells[std::size_t(compact[std::size_t(column)])] = std::move(cell);
+    }
     control.report(100);
     return outcome;
 }

@@ -98,6 +98,30 @@ elif kind == "millioncsv":
         f.write("产品ID,产品名称,入库数量\n")
         for r in range(1000000):
             f.write("%d,螺丝,1\n" % r)
+elif kind == "widesheet":
+    def wide(part):
+        part.write(head.encode())
+        # Every column used once, then rows of one cell: read sparse, refused before they are
+        # made 16,384 cells wide.
+        def name(c):
+            letters = ""
+            c += 1
+            while c:
+                c, rest = divmod(c - 1, 26)
+                letters = chr(65 + rest) + letters
+            return letters
+        part.write(b'<row r="1">')
+        for c in range(16384):
+            part.write(b'<c r="%s1"><v>1</v></c>' % name(c).encode())
+        part.write(b'</row>')
+        for r in range(2, 400):
+            part.write(b'<row r="%d"><c r="A%d"><v>%d</v></c></row>' % (r, r, r))
+        part.write(b"</sheetData></worksheet>")
+    workbook(wide)
+elif kind == "commas":
+    with open(path, "w") as f:
+        for r in range(600):
+            f.write("x," * 10000 + "\n")
 elif kind == "quote":
     open(path, "w").write('产品ID,产品名称,入库数量\nA1,"螺丝,5\nA2,垫片,3\n')
 elif kind == "binary":

@@ -326,6 +326,10 @@ void TestImportFiles::hostileFiles_data()
                                                   << "f.xlsx" << tooManyRowsText();
     QTest::newRow("1,000,000 rows in a CSV file") << "millioncsv"
                                                   << "g.csv" << tooManyRowsText();
+    QTest::newRow("a workbook as wide as it can be") << "widesheet"
+                                                     << "j.xlsx" << tooManyCellsText();
+    QTest::newRow("a CSV file of commas") << "commas"
+                                          << "k.csv" << tooManyCellsText();
     QTest::newRow("a quote never closed") << "quote"
                                           << "h.csv"
                                           << "第 2 行的引号没有闭合";
