@@ -355,7 +355,9 @@ bool ImportWindow::runInBackground(const QString& label,
     QProgressDialog progress(label, QStringLiteral("取消"), 0, 100, this);
     progress.setObjectName(QStringLiteral("进度_导入入库"));
     progress.setWindowTitle(kTitle);
-    progress.setWindowModality(Qt::WindowModal);
+    // Nothing else happens meanwhile: closing the program under a reading would pull the window
+    // away from under it.
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(400);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
