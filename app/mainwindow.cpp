@@ -8,6 +8,7 @@
 #include "app/loginwindow.h"
 #include "app/stocklist.h"
 #include "core/context.h"
+#include "importing/loader/featuremodule.h"
 #include "labels/labelentry.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
@@ -125,6 +126,9 @@ void MainWindow::buildMenu()
     labels->setObjectName(QStringLiteral("菜单_打印标签"));
     connect(labels, &QAction::triggered, this,
             [this] { openLabelsOfSelectedLot(mContext, this, mStockList); });
+    QAction* importStock = mToolsMenu->addAction(QStringLiteral("导入入库"));
+    importStock->setObjectName(QStringLiteral("菜单_导入入库"));
+    connect(importStock, &QAction::triggered, this, [this] { openImportFromMenu(mContext); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));

@@ -247,7 +247,10 @@ bool PrintRun::writeSpreadsheet(const ReportPrintSettings& settings, ReportFileF
     // is: an abort or a failure leaves no file, and a file it was to replace stays as it was. The
     // writer goes before the new file does.
     ReplacementFile output(settings.fileName);
-    const ReportSheet sheet = reportSheetOf(mTable);
+    ReportSheet sheet = reportSheetOf(mTable);
+    const QSize paper = paperOf(settings);
+    sheet.paper = settings.landscape ? paper.transposed() : paper;
+    sheet.landscape = settings.landscape;
     const std::unique_ptr<SheetWriter> writer = SheetWriter::make(format);
     if (!output.isValid() || !writer || !writer->begin(sheet, output)) {
         tell(QStringLiteral("创建打印作业失败"), MessageIcon::Error);

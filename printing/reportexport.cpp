@@ -389,6 +389,7 @@ public:
         }
         if (sheet.headingRows > 0 && std::size_t(sheet.headingRows) < sheet.rows.size())
             worksheet_freeze_panes(mWorksheet, lxw_row_t(sheet.headingRows), 0);
+        setUpPages(sheet);
 
         mMergeAt.assign(sheet.rows.size(), std::vector<int>(std::size_t(sheet.columnCount), -1));
         mCovered.assign(sheet.rows.size(),
@@ -449,6 +450,43 @@ public:
     }
 
 private:
+    // Printed from the spreadsheet program, the sheet looks like the report: its paper and
+    // orientation, every column on one page's width, the heading rows (title, date line, column
+    // titles) on every page and the page number in the footer.
+    void setUpPages(const ReportSheet& sheet)
+    {
+        if (const int paper = excelPaperOf(sheet.paper))
+            worksheet_set_paper(mWorksheet, uint8_t(paper));
+        if (sheet.landscape)
+            worksheet_set_landscape(mWorksheet);
+        else
+            worksheet_set_portrait(mWorksheet);
+        worksheet_fit_to_pages(mWorksheet, 1, 0);
+        if (sheet.headingRows > 0 && std::size_t(sheet.headingRows) < sheet.rows.size())
+            worksheet_repeat_rows(mWorksheet, 0, lxw_row_t(sheet.headingRows - 1));
+        worksheet_set_footer(mWorksheet, "&C&P / &N");
+    }
+
+    // The spreadsheet's paper code of a paper size in table units; 0 (the default) for others.
+    static int excelPaperOf(const QSize& paper)
+    {
+        if (paper.isEmpty())
+            return 0;
+        const int narrow = std::min(paper.width(), paper.height());
+        const int wide = std::max(paper.width(), paper.height());
+        struct Known {
+            int code, narrow, wide;
+        };
+        static constexpr Known kKnown[] = {{9, 2100, 2970},  {8, 2970, 4200},  {11, 1480, 2100},
+                                           {13, 1820, 2570}, {12, 2570, 3640}, {1, 2159, 2794},
+                                           {5, 2159, 3556},  {70, 1050, 1480}};
+        for (const Known& known : kKnown) {
+            if (std::abs(narrow - known.narrow) <= 20 && std::abs(wide - known.wide) <= 20)
+                return known.code;
+        }
+        return 0;
+    }
+
     // A width in table units (tenths of a millimetre) as a spreadsheet column width: characters
     // of the default font, 7 pixels each at 96 pixels per inch, plus 5 pixels of padding.
     static double characterWidth(int units)

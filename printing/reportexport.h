@@ -4,6 +4,7 @@
 #include "printing/reporttable.h"
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,10 @@ struct ReportSheet {
     std::vector<QRect> merges;
     // Sheet rows from the top up to and including the column titles (the report's heading rows).
     int headingRows = 0;
+    // The page setup the workbook carries, from the print settings: the paper in table units
+    // (portrait; empty for the spreadsheet program's default) and the orientation.
+    QSize paper;
+    bool landscape = false;
 };
 ReportSheet reportSheetOf(const ReportTable& table);
 

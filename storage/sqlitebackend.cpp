@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <optional>
+#include <vector>
 
 namespace
 {
@@ -129,13 +130,24 @@ class SqliteBackend : public DatabaseBackend
 {
 public:
     explicit SqliteBackend(sqlite3* db) : mDb(db) {}
-    ~SqliteBackend() override { sqlite3_close(mDb); }
+    ~SqliteBackend() override
+    {
+        for (const Compiled& compiled : mCompiled)
+            sqlite3_finalize(compiled.statement);
+        sqlite3_close(mDb);
+    }
 
     bool execute(const QString& sql, const QVariantList& params) override
     {
-        sqlite3_stmt* statement = prepareAndBind(sql, params);
+        sqlite3_stmt* statement = compiledStatement(sql);
         if (!statement)
             return false;
+        if (!bindParameters(statement, params)) {
+            mLastError = kUnmatchedValues;
+            mLastFailure = StatementFailure::Other;
+            keepCompiled(sql, statement);
+            return false;
+        }
         int rc = SQLITE_ROW;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             // rows of a statement that returns some are drained and discarded
@@ -143,7 +155,7 @@ public:
         const bool ok = rc == SQLITE_DONE;
         if (!ok)
             noteFailure();
-        sqlite3_finalize(statement);
+        keepCompiled(sql, statement);
         return ok;
     }
 
@@ -228,6 +240,50 @@ private:
         return true;
     }
 
+private:
+    // The statements run last stay compiled, reset and without values, so that a run of the
+    // same statement (an import of thousands of stock-ins) does not compile it every time.
+    struct Compiled {
+        QString sql;
+        sqlite3_stmt* statement = nullptr;
+    };
+    static constexpr std::size_t kCompiledKept = 8;
+
+    // The compiled statement of the text, taken out of the kept ones or compiled anew; null
+    // (with the failure noted) when it does not compile.
+    sqlite3_stmt* compiledStatement(const QString& sql)
+    {
+        for (auto it = mCompiled.begin(); it != mCompiled.end(); ++it) {
+            if (it->sql == sql) {
+                sqlite3_stmt* statement = it->statement;
+                mCompiled.erase(it);
+                return statement;
+            }
+        }
+        const QByteArray text = sqliteStatement(sql).toUtf8();
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(mDb, text.constData(), int(text.size()), &statement, nullptr) !=
+                SQLITE_OK ||
+            !statement) {
+            noteFailure();
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        return statement;
+    }
+
+    // Resets the statement and keeps it, dropping the one used longest ago beyond the limit.
+    void keepCompiled(const QString& sql, sqlite3_stmt* statement)
+    {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        mCompiled.push_back({sql, statement});
+        if (mCompiled.size() > kCompiledKept) {
+            sqlite3_finalize(mCompiled.front().statement);
+            mCompiled.erase(mCompiled.begin());
+        }
+    }
+
     // The statement as SQLite compiled it with its values bound, or null (with the failure
     // noted).
     sqlite3_stmt* prepareAndBind(const QString& sql, const QVariantList& params)
@@ -277,6 +333,7 @@ private:
     // Shared for as long as the connection is open: let go after the destructor's body has
     // closed the connection.
     std::unique_ptr<DatabaseFileLock> mFileLock;
+    std::vector<Compiled> mCompiled; // the statement used longest ago first
 };
 
 } // namespace

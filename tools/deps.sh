@@ -12,6 +12,9 @@ tarnel_packages=(
     xvfb xauth
     poppler-utils
     libxlsxwriter-dev unzip
+    libquazip1-qt6-dev # the import reads Excel workbooks (zip container)
+    python3-openpyxl # the import tests write workbooks as another program does
+    libreoffice-calc-nogui # the import and export tests convert workbooks (skipped when missing)
     locales
     desktop-file-utils dpkg-dev file
     lintian appstream # the package's and the software centre metadata's checks (test_install)

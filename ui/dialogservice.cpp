@@ -224,6 +224,11 @@ std::optional<QString> DialogService::chooseSaveFile(QWidget*, const QString&, c
     return std::nullopt;
 }
 
+std::optional<QString> DialogService::chooseOpenFile(QWidget*, const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
 std::optional<QFont> WidgetDialogService::chooseFont(QWidget* owner, const QFont& initial)
 {
     bool ok = false;
@@ -272,4 +277,13 @@ QString nameFilterSuffix(const QString& nameFilter)
     static const QRegularExpression onePattern(QStringLiteral("\\(\\s*\\*\\.(\\w+)\\s*\\)\\s*$"));
     const QRegularExpressionMatch match = onePattern.match(nameFilter);
     return match.hasMatch() ? match.captured(1) : QString();
+}
+
+std::optional<QString> WidgetDialogService::chooseOpenFile(QWidget* owner, const QString& title,
+                                                           const QString& filter)
+{
+    const QString path = QFileDialog::getOpenFileName(owner, title, QString(), filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

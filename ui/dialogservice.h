@@ -64,6 +64,9 @@ public:
     virtual std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
                                                   const QString& defaultName, const QString& filter,
                                                   const QString& defaultSuffix = {});
+    // The chooser of an existing file to read.
+    virtual std::optional<QString> chooseOpenFile(QWidget* owner, const QString& title,
+                                                  const QString& filter);
 
 protected:
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
@@ -79,6 +82,8 @@ public:
     std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
                                           const QString& defaultName, const QString& filter,
                                           const QString& defaultSuffix = {}) override;
+    std::optional<QString> chooseOpenFile(QWidget* owner, const QString& title,
+                                          const QString& filter) override;
 
 protected:
     MessageAnswer showMessage(const MessageRequest& request) override;

@@ -19,7 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +118,8 @@ private slots:
     void reportReadsBackFromCsv();
     void reportReadsBackFromXlsx_data();
     void reportReadsBackFromXlsx();
+    void workbookPrintsLikeTheReport_data();
+    void workbookPrintsLikeTheReport();
     void progressByPage_data();
     void progressByPage();
     void abortLeavesNoFile_data();
@@ -353,6 +357,85 @@ void TestExport::reportReadsBackFromXlsx()
     QVERIFY(sheet.columnWidths.at(0) < sheet.columnWidths.at(3));
     QVERIFY(qAbs(sheet.columnWidths.at(2) - 2 * sheet.columnWidths.at(3)) < 1.0);
     QVERIFY(sheet.columnWidths.at(2) > 18 && sheet.columnWidths.at(2) < 24);
+}
+
+void TestExport::workbookPrintsLikeTheReport_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("minPages");
+    QTest::addColumn<int>("maxPages");
+    // Six rows of seven columns went onto three sheets of paper, a column or two on each.
+    QTest::newRow("6 rows: one page") << 6 << 1 << 1;
+    QTest::newRow("150 rows: pages down, one wide") << 150 << 2 << 10;
+}
+
+void TestExport::workbookPrintsLikeTheReport()
+{
+    QFETCH(int, rows);
+    QFETCH(int, minPages);
+    QFETCH(int, maxPages);
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (soffice.isEmpty() || pdftotext.isEmpty())
+        QSKIP("LibreOffice (Debian libreoffice-calc-nogui) or pdftotext is missing: the exported "
+              "workbook is not printed");
+    // A 7-column stock list long enough for several pages.
+    ReportList list;
+    QList<ReportColumn> columns;
+    const QStringList titles = {"入库单号", "产品ID", "产品名称", "产品库存",
+                                "产品单位", "备注",   "入库人员"};
+    for (const QString& title : titles)
+        columns.append({title, 120, Qt::AlignLeft});
+    list.setColumns(columns);
+    std::vector<QStringList> lines;
+    for (int r = 1; r <= rows; ++r)
+        lines.push_back({QStringLiteral("rk%1").arg(r), QStringLiteral("ID%1").arg(r),
+                         QStringLiteral("螺丝 %1").arg(r), QString::number(r), QStringLiteral("个"),
+                         QStringLiteral("无"), QStringLiteral("admin")});
+    list.appendRows(std::move(lines));
+    PrintRequest request;
+    request.source = &list;
+    request.title = QStringLiteral("库存报表");
+    request.titleFont = {QStringLiteral("宋体"), QStringLiteral("0"), QStringLiteral("0"),
+                         QStringLiteral("18")};
+    request.dateLine = QStringLiteral("打印日期:2018年3月5日");
+    request.columns = {0, 1, 2, 3, 4, 5, 6};
+    request.landscape = false;
+    TestEnvironment env;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("stock.xlsx"));
+    std::unique_ptr<ReportTable> report = buildReport(request);
+    report->printSettings().printToFile = true;
+    report->printSettings().fileName = path;
+    PrintRun run(env.context(), nullptr, *report);
+    QVERIFY(run.run());
+
+    QProcess convert;
+    convert.start(soffice,
+                  {QStringLiteral("-env:UserInstallation=file://") +
+                       folder.filePath(QStringLiteral("profile")),
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                   QStringLiteral("pdf"), QStringLiteral("--outdir"), folder.path(), path});
+    QVERIFY(convert.waitForFinished(180000));
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-layout"), folder.filePath(QStringLiteral("stock.pdf")),
+                           QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput())
+                                  .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    // Several pages down, one page wide: every page shows every column title, and the rows of
+    // one page carry all their columns.
+    QVERIFY2(pages.size() >= minPages && pages.size() <= maxPages,
+             qPrintable(QString::number(pages.size())));
+    for (const QString& page : pages) {
+        if (page.trimmed().isEmpty())
+            continue;
+        for (const QString& title : titles)
+            QVERIFY2(page.contains(title),
+                     qPrintable(title + QStringLiteral(" missing on a page")));
+    }
+    QVERIFY(pages.join(QString()).contains(QStringLiteral("螺丝 %1").arg(rows)));
+    QVERIFY(pages.last().contains(QStringLiteral("admin")));
 }
 
 void TestExport::progressByPage_data()

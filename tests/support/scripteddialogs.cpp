@@ -92,6 +92,17 @@ void ScriptedDialogs::answerSaveFile(std::optional<QString> path)
     mFiles.append(std::move(path));
 }
 
+std::optional<QString> ScriptedDialogs::chooseOpenFile(QWidget*, const QString& title,
+                                                       const QString&)
+{
+    mChoosers.append(QStringLiteral("open:") + title);
+    if (mFiles.isEmpty()) {
+        QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return mFiles.takeFirst();
+}
+
 std::optional<QFont> ScriptedDialogs::chooseFont(QWidget*, const QFont&)
 {
     mChoosers.append(QStringLiteral("font"));

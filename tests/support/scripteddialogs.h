@@ -34,6 +34,8 @@ public:
     void answerFont(std::optional<QFont> font);
     void answerColor(std::optional<QColor> color);
     void answerSaveFile(std::optional<QString> path);
+    // The next file chooser to open a file is answered with the path, or cancelled.
+    void answerOpenFile(std::optional<QString> path) { answerSaveFile(std::move(path)); }
 
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
@@ -41,7 +43,9 @@ public:
     std::optional<QString> chooseSaveFile(QWidget* owner, const QString& title,
                                           const QString& defaultName, const QString& filter,
                                           const QString& defaultSuffix = {}) override;
-    // Choosers shown so far: "font", "color" or "file:" + title.
+    std::optional<QString> chooseOpenFile(QWidget* owner, const QString& title,
+                                          const QString& filter) override;
+    // Choosers shown so far: "font", "color", "file:" + title or "open:" + title.
     const QStringList& choosers() const { return mChoosers; }
     // The default suffixes the save-file choosers were given, in order.
     const QStringList& saveFileSuffixes() const { return mSaveFileSuffixes; }
