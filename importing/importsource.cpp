@@ -91,7 +91,7 @@ bool exportProblemRows(const ImportPreview& preview, const QString& path)
     // before the new file does.
     ReplacementFile output(path);
     const std::unique_ptr<SheetWriter> writer = SheetWriter::make(reportFileFormatOf(path));
-    if (!writer || !output.isValid() || !writer->begin(sheet, output.path()))
+    if (!writer || !output.isValid() || !writer->begin(sheet, output))
         return false;
     for (int r = 0; r < int(sheet.rows.size()); ++r) {
         if (!writer->writeRow(r))
