@@ -142,6 +142,7 @@ public:
         const bool ok = rc == SQLITE_DONE;
         if (!ok)
             noteFailure();
+        mRowsAffected = ok ? sqlite3_changes64(mDb) : 0;
         sqlite3_finalize(statement);
         return ok;
     }
