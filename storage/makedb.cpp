@@ -64,7 +64,7 @@ bool reachServer(const QString& address)
         }
     }
     if (!conn) {
-        std::fprintf(stderr, "cannot connect to the server: %s\n", qPrintable(error));
+        std::fprintf(stderr, "cannot set up the server database: %s\n", qPrintable(error));
         return false;
     }
     PQfinish(conn);

@@ -2,7 +2,8 @@
 // The test forwarder as a program, for trying workstations over a bad network by hand:
 //   tarnel-forwarder SOCKET_PATH
 // prints the port it listens on (127.0.0.1), then reads commands, one a line: pass, hold, cut,
-// quit (also at the end of the input).
+// "holdat TEXT" (hold once a workstation sends the text, say in the middle of a sale), quit (also
+// at the end of the input).
 #include "tests/support/forwarder.h"
 
 #include <iostream>
@@ -24,8 +25,11 @@ int main(int argc, char** argv)
             forwarder.hold();
         else if (line == "cut")
             forwarder.cut();
+        else if (line.rfind("holdat ", 0) == 0)
+            forwarder.faultAt(QByteArray::fromStdString(line.substr(7)),
+                              Forwarder::Fault::HoldBeforeSending);
         else
-            std::cerr << "commands: pass, hold, cut, quit\n";
+            std::cerr << "commands: pass, hold, cut, holdat TEXT, quit\n";
     }
     return 0;
 }
