@@ -218,6 +218,7 @@ bool succeeded(const PGresult* result)
 struct Call {
     PGresult* result = nullptr; // the outcome of a statement that was answered
     bool linkLost = false;      // no answer: the link broke, or the deadline passed
+    bool timedOut = false;      // the deadline passed: the server or the network is stuck
     bool handedOver = false;    // the statement left for the server (it may have run)
 };
 
@@ -285,6 +286,7 @@ Call callServer(PGconn*& conn, const char* text, int nParams = -1,
         PQfinish(conn);
         conn = nullptr;
         call.linkLost = true;
+        call.timedOut = true;
         return call;
     }
     if (PQstatus(conn) != CONNECTION_OK) {
@@ -436,7 +438,7 @@ public:
         const Call call = callServer(mConn, "COMMIT");
         mInTransaction = false;
         if (call.linkLost) {
-            dropLink();
+            linkLost(call);
             mLastError = QStringLiteral("the connection to the server broke during COMMIT");
             mLastFailure = call.handedOver ? StatementFailure::CommitUnknown
                                            : StatementFailure::ConnectionLost;
@@ -528,8 +530,8 @@ private:
             ++index;
         }
 
-        // A read outside a transaction runs again once over a new link; a write never does: it
-        // may have been stored before the link broke.
+        // A read outside a transaction runs again once over a new link when the old one was found
+        // closed; a write never does: it may have been stored before the link broke.
         const bool mayRepeat = !mInTransaction && onlyReads(statement.text);
         for (int attempt = 1;; ++attempt) {
             if (!linkReady())
@@ -538,8 +540,8 @@ private:
                 callServer(mConn, statement.text.constData(), statement.parameterCount,
                            values.data(), lengths.data(), formats.data());
             if (call.linkLost) {
-                dropLink();
-                if (mayRepeat && attempt == 1)
+                linkLost(call);
+                if (mayRepeat && attempt == 1 && !call.timedOut)
                     continue;
                 mLastError = QStringLiteral("the connection to the server was lost");
                 mLastFailure = StatementFailure::ConnectionLost;
@@ -566,8 +568,8 @@ private:
                 return false;
             const Call call = callServer(mConn, sql.constData());
             if (call.linkLost) {
-                dropLink();
-                if (mayRepeat && attempt == 1 && !mInTransaction)
+                linkLost(call);
+                if (mayRepeat && attempt == 1 && !mInTransaction && !call.timedOut)
                     continue;
                 mLastError = QStringLiteral("the connection to the server was lost");
                 mLastFailure = StatementFailure::ConnectionLost;
@@ -613,10 +615,25 @@ private:
         mConn = connect(mAddress, mReadOnly, mLockTimeoutMs, error);
         if (!mConn) {
             mLastError = error;
-            mUnreachableUntil = Clock::now() + std::chrono::milliseconds(timeouts().outageMemoryMs);
+            rememberOutage();
             return false;
         }
         return true;
+    }
+
+    // A link that broke is dropped. One that got no answer in time is a server or a network that
+    // is stuck: it is not tried again at once (each try would cost another connection time-out),
+    // the following actions fail at once for a moment.
+    void linkLost(const Call& call)
+    {
+        dropLink();
+        if (call.timedOut)
+            rememberOutage();
+    }
+
+    void rememberOutage()
+    {
+        mUnreachableUntil = Clock::now() + std::chrono::milliseconds(timeouts().outageMemoryMs);
     }
 
     void dropLink()

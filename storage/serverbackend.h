@@ -32,7 +32,8 @@ struct ServerTimeouts {
     int statementMs = 15000;           // statement_timeout of every session
     int idleInTransactionMs = 10000;   // idle_in_transaction_session_timeout
     int callDeadlineMs = 20000;        // the program's own wait for any answer
-    int outageMemoryMs = 5000;         // after a failed connection, fail at once this long
+    int outageMemoryMs = 5000;         // after a failed connection or a call that timed out,
+                                       // actions fail at once this long
 };
 const ServerTimeouts& serverTimeouts();
 // Tests shorten the figures; connections opened afterwards use them.

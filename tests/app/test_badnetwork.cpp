@@ -172,6 +172,7 @@ enum class Fault {
     CommitLost,      // the link breaks and COMMIT never reaches the server
     CommitUnsettled, // as CommitReached, and the server cannot be reached afterwards
     Freeze,          // the link holds everything in the middle of the sale
+    Stuck,           // the link holds everything between two sales
     Restart,         // the cluster restarts between two sales
     ServerDown,      // the cluster is stopped
 };
@@ -215,6 +216,7 @@ void TestBadNetwork::faults_data()
     QTest::newRow("return, cut before COMMIT reached the server") << Fault::CommitLost << true;
     QTest::newRow("return, cut after COMMIT, server unreachable") << Fault::CommitUnsettled << true;
     QTest::newRow("sale on a frozen link") << Fault::Freeze << false;
+    QTest::newRow("link stuck between two sales") << Fault::Stuck << false;
     QTest::newRow("cluster restart between two sales") << Fault::Restart << false;
     QTest::newRow("server stopped") << Fault::ServerDown << false;
 }
@@ -299,12 +301,32 @@ void TestBadNetwork::faults()
         QVERIFY2(answerAfter < 25, qPrintable(QString::number(answerAfter)));
         QVERIFY2(besideAfter >= 0 && besideAfter < 25, qPrintable(QString::number(besideAfter)));
         QCOMPARE(stock(), QStringLiteral("9"));
-        // Traffic passes again: the frozen counter sells without a new start.
+        // Traffic passes again: the frozen counter sells without a new start, once the moment
+        // in which it fails at once has passed.
         forwarder.pass();
+        QTest::qWait(ServerTimeouts().outageMemoryMs);
         counter.dialogs.clear();
         QCOMPARE(counter.sell(QStringLiteral("rk1"), 2), StockReductionOutcome::Done);
         QCOMPARE(stock(), QStringLiteral("7"));
         QCOMPARE(env.count(documents), documentsBefore + 2);
+        break;
+    }
+    case Fault::Stuck: {
+        // The first press waits for its answer no longer than the deadline (it is not tried
+        // again over a new link); the next ones fail at once for a moment.
+        QCOMPARE(counter.sell(QStringLiteral("rk1"), 1), StockReductionOutcome::Done);
+        forwarder.hold();
+        const double deadline = quickTimeouts().callDeadlineMs / 1000.0;
+        for (const double bound : {deadline + 1, 0.5}) {
+            counter.dialogs.clear();
+            const Steady::time_point pressed = Steady::now();
+            QCOMPARE(counter.sell(QStringLiteral("rk1"), 1), StockReductionOutcome::Refused);
+            QVERIFY2(secondsSince(pressed) < bound, qPrintable(QString::number(bound)));
+        }
+        forwarder.pass();
+        QTest::qWait(quickTimeouts().outageMemoryMs);
+        QCOMPARE(counter.sell(QStringLiteral("rk1"), 1), StockReductionOutcome::Done);
+        QCOMPARE(stock(), QStringLiteral("8"));
         break;
     }
     case Fault::Restart: {
