@@ -171,6 +171,14 @@ QByteArray sessionSettings(bool readOnly, int lockTimeoutMs)
         "; SET statement_timeout = " + QByteArray::number(t.statementMs) +
         "; SET idle_in_transaction_session_timeout = " + QByteArray::number(t.idleInTransactionMs) +
         ";";
+    // The server's end of the link watches the workstation as the workstation watches the
+    // server, so that a session whose workstation vanished while the server was sending ends
+    // as soon (over TCP; a local socket ignores them).
+    settings +=
+        "SET tcp_keepalives_idle = " + QByteArray::number(t.keepalivesIdleSeconds) +
+        "; SET tcp_keepalives_interval = " + QByteArray::number(t.keepalivesIntervalSeconds) +
+        "; SET tcp_keepalives_count = " + QByteArray::number(t.keepalivesCount) +
+        "; SET tcp_user_timeout = " + QByteArray::number(t.tcpUserTimeoutMs) + ";";
     if (readOnly)
         settings += "SET default_transaction_read_only = on;";
     return settings;
