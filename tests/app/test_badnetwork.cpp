@@ -191,6 +191,7 @@ private slots:
     void passwordsStayOffTheCommandLine_data();
     void passwordsStayOffTheCommandLine();
     void operatorRole();
+    void productDeletionWaitsForSales();
 };
 
 void TestBadNetwork::initTestCase()
@@ -488,6 +489,36 @@ void TestBadNetwork::operatorRole()
     }
     QVERIFY(env.db().ExecuteSql(QStringLiteral("drop owned by ") + role));
     QVERIFY(env.db().ExecuteSql(QStringLiteral("drop role ") + role));
+}
+
+// "删除产品" takes the writers' lock of the movements: while another counter's sale holds it, the
+// lot stays (the deletion fails after the lock time-out), and it goes once the sale has ended.
+void TestBadNetwork::productDeletionWaitsForSales()
+{
+    TestEnvironment env;
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("6901"), QStringLiteral("螺丝"),
+                 QStringLiteral("10"));
+    Counter other(env.serverAddress());
+    auto sale =
+        std::make_unique<Transaction>(other.context->database(), TransactionMode::Immediate);
+    QVERIFY(sale->isActive());
+    MainWindow window(env.context());
+    ReportList* stock = window.findChild<ReportList*>(QStringLiteral("超级列表框主"));
+    env.context().refreshMainWindow();
+    env.db().setBusyTimeout(300);
+    for (const bool saleRunning : {true, false}) {
+        if (!saleRunning)
+            sale.reset();
+        env.dialogs().clear();
+        env.dialogs().answerMessage(MessageAnswer::Yes);
+        env.dialogs().answerMessage();
+        stock->setCurrentRow(0);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("按钮_删除")),
+                          Qt::LeftButton);
+        QCOMPARE(env.dialogs().texts().value(1),
+                 saleRunning ? QStringLiteral("删除产品失败") : QStringLiteral("删除产品成功"));
+        QCOMPARE(env.count(QStringLiteral("总数据库模块")), saleRunning ? 1 : 0);
+    }
 }
 
 QTEST_MAIN(TestBadNetwork)
