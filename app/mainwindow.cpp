@@ -10,6 +10,7 @@
 #include "core/context.h"
 #include "importing/loader/featuremodule.h"
 #include "labels/labelentry.h"
+#include "movements/documentnumbers.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
@@ -205,7 +206,11 @@ void MainWindow::sessionUserChanged(const QString& user)
 void MainWindow::refreshTitleAndStock()
 {
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
-    fillStockList(mContext.database(), mStockList);
+    // An unreachable server is said once, instead of an empty list without a word.
+    Database& db = mContext.database();
+    fillStockList(db, mStockList);
+    if (db.lastFailure() == StatementFailure::ConnectionLost)
+        mContext.dialogs().message(this, QStringLiteral("无法连接数据库服务器"), kInfoTitle);
 }
 
 void MainWindow::openWindowAt(int position)
@@ -295,9 +300,20 @@ void MainWindow::deleteProduct()
     if (answer != MessageAnswer::Yes)
         return;
     const QString lot = mStockList->cellText(row, 1);
-    if (!mContext.database().ExecuteSql(
-            QStringLiteral("delete * from 总数据库模块 where 入库单号=? "), {lot})) {
-        mContext.dialogs().message(this, QStringLiteral("删除产品失败"), kInfoTitle);
+    // Under the movements' write lock: a sale on another counter ends before the lot goes, and
+    // a sale after it finds no lot.
+    Database& db = mContext.database();
+    Transaction transaction(db, TransactionMode::Immediate);
+    const bool deleted =
+        transaction.isActive() &&
+        db.ExecuteSql(QStringLiteral("delete * from 总数据库模块 where 入库单号=? "), {lot}) &&
+        transaction.commit();
+    if (!deleted) {
+        mContext.dialogs().message(this,
+                                   db.lastFailure() == StatementFailure::CommitUnknown
+                                       ? kCommitUnconfirmed
+                                       : QStringLiteral("删除产品失败"),
+                                   kInfoTitle);
         return;
     }
     refreshTitleAndStock();

@@ -3,6 +3,9 @@
 
 #include "core/clock.h"
 #include "core/context.h"
+#include "storage/database.h"
+
+#include <QRegularExpression>
 
 QString timestampDigits(const QDateTime& time)
 {
@@ -46,4 +49,23 @@ DocumentNumbers& DocumentNumbers::of(AppContext& context)
     if (!maker)
         maker = new DocumentNumbers(context.clock(), &context);
     return *maker;
+}
+
+DocumentLookup lookUpDocument(Database& db, const QString& insertSql, const QString& number)
+{
+    static const QRegularExpression target(
+        QStringLiteral(R"(^\s*insert\s+into\s+([^\s(]+)\s*\(\s*([^\s,)]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = target.match(insertSql);
+    if (!match.hasMatch())
+        return DocumentLookup::Unknown;
+    const int handle =
+        db.OpenTable(QStringLiteral("select count(*) as n from ") + match.captured(1) +
+                         QStringLiteral(" where ") + match.captured(2) + QStringLiteral("=? "),
+                     {number});
+    if (handle == 0)
+        return DocumentLookup::Unknown;
+    const bool stored = db.readNumber(handle, QStringLiteral("n")) > 0;
+    db.CloseTable(handle);
+    return stored ? DocumentLookup::Stored : DocumentLookup::Missing;
 }

@@ -42,3 +42,17 @@ private:
 // How many numbers one action tries when the file already holds the numbers it makes (written by
 // an earlier run, or by another moment with the same digits) before it reports a failure.
 constexpr int kMaxDocumentNumberTries = 20;
+
+class Database;
+
+// What the operator is told when the link to the server broke after a document's transaction was
+// sent for its commit and the server could not be asked afterwards whether it stored it.
+inline const QString kCommitUnconfirmed =
+    QStringLiteral("与数据库服务器的连接已中断，无法确认操作是否成功，请刷新数据后核对");
+
+// Whether the document that insertSql ("insert into TABLE(NUMBER COLUMN,...") writes with the
+// number is stored: the way to settle a commit whose answer the broken link swallowed. The look
+// goes over a new link (bounded by the connection time-out); Unknown when the server cannot be
+// asked.
+enum class DocumentLookup { Stored, Missing, Unknown };
+DocumentLookup lookUpDocument(Database& db, const QString& insertSql, const QString& number);

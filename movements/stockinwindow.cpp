@@ -19,6 +19,16 @@
 
 #include <cmath>
 
+namespace
+{
+
+// The stock-in document; its first value is the document number.
+const QString kStockInInsert =
+    QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,"
+                   "产品单位,入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)");
+
+} // namespace
+
 StockInWindow::StockInWindow(AppContext& context)
     : QWidget(context.mainWindow(), ownedWindowFlags()), mContext(context)
 {
@@ -120,11 +130,9 @@ void StockInWindow::add()
         Transaction transaction(db);
         const bool inserted =
             transaction.isActive() &&
-            db.ExecuteSql(
-                QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,"
-                               "产品单位,入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)"),
-                {mStockInNumber, mId->text(), mName->text(), quantity, unit, todayText(mContext),
-                 mContext.sessionUser(), mRemark->text()}) &&
+            db.ExecuteSql(kStockInInsert,
+                          {mStockInNumber, mId->text(), mName->text(), quantity, unit,
+                           todayText(mContext), mContext.sessionUser(), mRemark->text()}) &&
             db.ExecuteSql(
                 QStringLiteral("insert  into 总数据库模块(入库单号,产品ID,产品名称,产品库存,"
                                "产品单位,备注)values(?,?,?,?,?,?)"),
@@ -139,8 +147,18 @@ void StockInWindow::add()
         }
         if (inserted && transaction.commit())
             break;
+        // The link broke after COMMIT was sent: the number tells whether the server stored it.
+        const DocumentLookup lookup =
+            inserted && db.lastFailure() == StatementFailure::CommitUnknown
+                ? lookUpDocument(db, kStockInInsert, mStockInNumber)
+                : DocumentLookup::Missing;
+        if (lookup == DocumentLookup::Stored)
+            break;
         transaction.rollback();
-        mContext.dialogs().message(this, QStringLiteral("产品入库失败"), QStringLiteral("提示"));
+        mContext.dialogs().message(
+            this,
+            lookup == DocumentLookup::Unknown ? kCommitUnconfirmed : QStringLiteral("产品入库失败"),
+            QStringLiteral("提示"));
         return;
     }
 

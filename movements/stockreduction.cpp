@@ -31,6 +31,11 @@ bool stockAllows(double stock, const StockReduction& reduction)
     return !(stock - quantityOf(reduction) < -kQuantityTolerance);
 }
 
+QString stockFloorText(const StockReduction& reduction)
+{
+    return QString::number(quantityOf(reduction) - kQuantityTolerance, 'g', 17);
+}
+
 QString reducedStockText(double stock, const StockReduction& reduction)
 {
     const double left = snappedQuantity(stock - quantityOf(reduction));
@@ -76,26 +81,54 @@ StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, 
             return StockReductionOutcome::NotEnough;
         }
 
+        // The statement itself checks that the lot is still there with enough stock; no row
+        // changed means it is not (a lot deleted or lowered meanwhile): nothing is written.
         const QString newStock = reducedStockText(stock, reduction);
-        const bool updated =
-            db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
-                          {newStock, reduction.lot});
-        const bool inserted = updated && db.ExecuteSql(reduction.insertSql, reduction.insertParams);
+        if (!db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "
+                                          "and 产品库存>=? "),
+                           {newStock, reduction.lot, stockFloorText(reduction)})) {
+            transaction.rollback();
+            tell(context, owner, failed);
+            return StockReductionOutcome::Refused;
+        }
+        if (db.rowsAffected() == 0) {
+            transaction.rollback();
+            tell(context, owner, QStringLiteral("现有库存不足"));
+            return StockReductionOutcome::NotEnough;
+        }
+        const bool inserted = db.ExecuteSql(reduction.insertSql, reduction.insertParams);
         // The document number is already in the file: undo everything and run the whole
         // movement again under the next number, as a server that aborts the transaction on a
         // failed statement needs.
-        if (updated && !inserted && db.lastFailure() == StatementFailure::DuplicateKey &&
+        if (!inserted && db.lastFailure() == StatementFailure::DuplicateKey &&
             !reduction.numberPrefix.isEmpty() && !reduction.insertParams.isEmpty() &&
             tries < kMaxDocumentNumberTries) {
             transaction.rollback();
             reduction.insertParams[0] = DocumentNumbers::of(context).make(reduction.numberPrefix);
             continue;
         }
-        // A commit that fails has already been rolled back.
-        if (!inserted || !transaction.commit()) {
+        if (!inserted) {
             transaction.rollback();
             tell(context, owner, failed);
             return StockReductionOutcome::Refused;
+        }
+        // A commit that fails has already been rolled back. When the link broke after COMMIT
+        // was sent, the document's number tells whether the server stored the movement; it is
+        // never run a second time.
+        if (!transaction.commit()) {
+            const DocumentLookup lookup =
+                db.lastFailure() == StatementFailure::CommitUnknown
+                    ? lookUpDocument(db, reduction.insertSql,
+                                     reduction.insertParams.value(0).toString())
+                    : DocumentLookup::Missing;
+            if (lookup == DocumentLookup::Unknown) {
+                tell(context, owner, kCommitUnconfirmed);
+                return StockReductionOutcome::Unconfirmed;
+            }
+            if (lookup == DocumentLookup::Missing) {
+                tell(context, owner, failed);
+                return StockReductionOutcome::Refused;
+            }
         }
         break;
     }

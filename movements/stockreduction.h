@@ -37,6 +37,9 @@ enum class StockReductionOutcome {
     EmptyStock, // the lot's stock is 0 within 1e-7 (or the lot is gone); "操作失败" shown
     NotEnough,  // stock below the quantity; "现有库存不足" shown
     Refused,    // the database refused a step; "操作失败" shown
+    // the link to the server broke after COMMIT was sent and the server could not be asked
+    // whether the document is stored; kCommitUnconfirmed shown, nothing retried
+    Unconfirmed,
 };
 
 // Lowers the lot's stock and records the document in one write transaction, or changes
@@ -50,5 +53,8 @@ StockReductionOutcome reduceStockAndRecord(AppContext& context, QWidget* owner, 
 
 // Whether the lot's stock allows the movement's quantity: stock - quantity not below -1e-7.
 bool stockAllows(double stock, const StockReduction& reduction);
+// The least stock the lowering's statement accepts (产品库存 >= it): the quantity less the
+// tolerance, with all its digits.
+QString stockFloorText(const StockReduction& reduction);
 // The lot's stock after the movement, as written into 产品库存 (95, 7.5, 0.9; never -5e-08).
 QString reducedStockText(double stock, const StockReduction& reduction);

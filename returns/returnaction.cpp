@@ -201,9 +201,11 @@ ReturnRun runReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
     const QString user = context.sessionUser();
     int written = 0;
     if (backIntoStock) {
+        // No row changed: the lot went meanwhile, and the goods have nowhere to go.
         written =
             db.ExecuteSql(QStringLiteral("update 总数据库模块 set 产品库存=? where 入库单号=? "),
-                          {quantityText(lot.stock + quantity), kept.lot});
+                          {quantityText(lot.stock + quantity), kept.lot}) &&
+            db.rowsAffected() > 0;
     } else {
         written =
             db.ExecuteSql(kind.problemInsert,
@@ -237,9 +239,17 @@ ReturnRun runReturn(AppContext& context, QWidget* owner, const ReturnKind& kind,
         return ReturnRun::Refused;
     }
 
-    // A commit that fails has rolled everything back.
+    // A commit that fails has rolled everything back. When the link broke after COMMIT was
+    // sent, the return number tells whether the server stored the return; it is never run a
+    // second time.
     if (!transaction.commit()) {
-        tell(kFailed);
+        const DocumentLookup lookup =
+            db.lastFailure() == StatementFailure::CommitUnknown
+                ? lookUpDocument(db, kind.documentInsert, numbers.returnNumber)
+                : DocumentLookup::Missing;
+        if (lookup == DocumentLookup::Stored)
+            return ReturnRun::Committed;
+        tell(lookup == DocumentLookup::Unknown ? kCommitUnconfirmed : kFailed);
         return ReturnRun::Refused;
     }
     return ReturnRun::Committed;

@@ -99,6 +99,7 @@ void Database::noteFailure()
 int Database::ExecuteSql(const QString& sql, const QVariantList& params)
 {
     mLastFailure = StatementFailure::Other;
+    mRowsAffected = 0;
     if (sql.isEmpty() || !mBackend)
         return 0;
     if (!mBackend->execute(sql, params)) {
@@ -106,6 +107,7 @@ int Database::ExecuteSql(const QString& sql, const QVariantList& params)
         return 0;
     }
     mLastFailure = StatementFailure::None;
+    mRowsAffected = mBackend->rowsAffected();
     return 1;
 }
 

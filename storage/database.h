@@ -53,6 +53,8 @@ public:
 
     // Runs one statement: 1 on success, 0 on failure.
     int ExecuteSql(const QString& sql, const QVariantList& params = {});
+    // The rows the last successful ExecuteSql inserted, changed or deleted (0 after a failure).
+    qint64 rowsAffected() const { return mRowsAffected; }
 
     // Runs a query and keeps its whole result in memory: a handle, 0 on failure, for an empty
     // statement text, or when 30 record sets are open.
@@ -68,7 +70,9 @@ public:
     QStringList columnNames(int handle) const;
 
     bool BeginTrans(TransactionMode mode = TransactionMode::Deferred);
-    // Commits; a commit that fails rolls the transaction back and gives false.
+    // Commits; a commit that fails rolls the transaction back and gives false. On a server whose
+    // link broke after COMMIT was sent, lastFailure() is CommitUnknown: the transaction may be
+    // stored, and only a look at the data (after the link is back) tells.
     bool CommitTrans();
     void RollbackTrans();
     bool inTransaction() const;
@@ -120,6 +124,7 @@ private:
     QString mConnectionText;
     QString mLastError;
     StatementFailure mLastFailure = StatementFailure::None;
+    qint64 mRowsAffected = 0;
     bool mInTransaction = false;
 };
 

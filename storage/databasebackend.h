@@ -10,8 +10,11 @@ class RecordSet;
 
 // Why the last statement failed, as far as callers act on it: a duplicate key (a document number
 // or name that the database already holds) can be answered with another number; any other
-// failure is reported.
-enum class StatementFailure { None, DuplicateKey, Other };
+// failure is reported. On a server, ConnectionLost means the server could not be reached or the
+// link broke before the statement's outcome was known to matter (nothing of a transaction it
+// belonged to is stored); CommitUnknown means the link broke after COMMIT was sent, so the
+// transaction may or may not be stored: only a look at the data can tell.
+enum class StatementFailure { None, DuplicateKey, Other, ConnectionLost, CommitUnknown };
 
 // How a transaction takes the database: Deferred waits for the first write to lock it, Immediate
 // excludes every other writer from the start (for a read-check-write of stock).
@@ -45,10 +48,13 @@ public:
 
     const QString& lastError() const { return mLastError; }
     StatementFailure lastFailure() const { return mLastFailure; }
+    // The rows the last successful execute inserted, changed or deleted.
+    qint64 rowsAffected() const { return mRowsAffected; }
 
 protected:
     QString mLastError;
     StatementFailure mLastFailure = StatementFailure::Other;
+    qint64 mRowsAffected = 0;
 };
 
 // The count of values a parameter list binds: its texts and byte arrays.

@@ -74,6 +74,7 @@ TARNEL_FORWARD(PGresult*, PQexecParams,
 TARNEL_FORWARD(ExecStatusType, PQresultStatus, (const PGresult* res), (res), PGRES_FATAL_ERROR)
 TARNEL_FORWARD(char*, PQresultErrorField, (const PGresult* res, int fieldcode), (res, fieldcode),
                nullptr)
+TARNEL_FORWARD(char*, PQresultErrorMessage, (const PGresult* res), (res), kNotLoaded)
 TARNEL_FORWARD(int, PQntuples, (const PGresult* res), (res), 0)
 TARNEL_FORWARD(int, PQnfields, (const PGresult* res), (res), 0)
 TARNEL_FORWARD(char*, PQfname, (const PGresult* res, int field_num), (res, field_num), nullptr)
@@ -86,5 +87,33 @@ TARNEL_FORWARD(int, PQgetlength, (const PGresult* res, int tup_num, int field_nu
 TARNEL_FORWARD(int, PQgetisnull, (const PGresult* res, int tup_num, int field_num),
                (res, tup_num, field_num), 1)
 TARNEL_FORWARD_VOID(PQclear, (PGresult * res), (res))
+TARNEL_FORWARD(char*, PQcmdTuples, (PGresult * res), (res), nullptr)
+
+// Statements sent without waiting, so that the program bounds its own wait for the answer.
+TARNEL_FORWARD(int, PQsendQuery, (PGconn * conn, const char* query), (conn, query), 0)
+TARNEL_FORWARD(int, PQsendQueryParams,
+               (PGconn * conn, const char* command, int nParams, const Oid* paramTypes,
+                const char* const* paramValues, const int* paramLengths, const int* paramFormats,
+                int resultFormat),
+               (conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats,
+                resultFormat),
+               0)
+TARNEL_FORWARD(PGresult*, PQgetResult, (PGconn * conn), (conn), nullptr)
+TARNEL_FORWARD(int, PQconsumeInput, (PGconn * conn), (conn), 0)
+TARNEL_FORWARD(int, PQisBusy, (PGconn * conn), (conn), 0)
+TARNEL_FORWARD(int, PQflush, (PGconn * conn), (conn), -1)
+TARNEL_FORWARD(int, PQsocket, (const PGconn* conn), (conn), -1)
+TARNEL_FORWARD(int, PQsetnonblocking, (PGconn * conn, int arg), (conn, arg), -1)
+TARNEL_FORWARD(PGcancel*, PQgetCancel, (PGconn * conn), (conn), nullptr)
+TARNEL_FORWARD(int, PQcancel, (PGcancel * cancel, char* errbuf, int errbufsize),
+               (cancel, errbuf, errbufsize), 0)
+TARNEL_FORWARD_VOID(PQfreeCancel, (PGcancel * cancel), (cancel))
+
+// The schema tool: a password never comes from the command line, and is asked for when needed.
+TARNEL_FORWARD(PQconninfoOption*, PQconninfoParse, (const char* conninfo, char** errmsg),
+               (conninfo, errmsg), nullptr)
+TARNEL_FORWARD_VOID(PQconninfoFree, (PQconninfoOption * connOptions), (connOptions))
+TARNEL_FORWARD_VOID(PQfreemem, (void* ptr), (ptr))
+TARNEL_FORWARD(int, PQconnectionNeedsPassword, (const PGconn* conn), (conn), 0)
 
 } // extern "C"

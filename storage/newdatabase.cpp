@@ -171,3 +171,58 @@ QString createDatabaseFile(const QString& path)
     }
     return error;
 }
+
+QString grantOperatorRole(const QString& address, const QString& role)
+{
+    QString error;
+    PGconn* conn = connectToServer(address, error);
+    if (!conn)
+        return error;
+    auto run = [&](const QByteArray& sql, const QByteArray& value = {}) -> PGresult* {
+        const char* values[] = {value.constData()};
+        PGresult* result = PQexecParams(conn, sql.constData(), value.isNull() ? 0 : 1, nullptr,
+                                        values, nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        if (error.isEmpty())
+            error = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        PQclear(result);
+        return nullptr;
+    };
+    // The statements with the names quoted by the server itself: a role name is never pasted.
+    const QByteArray role8 = role.toUtf8();
+    PGresult* statements = nullptr;
+    if (PGresult* found = run("SELECT 1 FROM pg_roles WHERE rolname = $1", role8)) {
+        if (PQntuples(found) == 0)
+            error = QStringLiteral("there is no role %1 (create it first: CREATE ROLE ... LOGIN "
+                                   "PASSWORD ...)")
+                        .arg(role);
+        PQclear(found);
+    }
+    if (error.isEmpty())
+        statements = run(
+            "SELECT format('GRANT CONNECT ON DATABASE %I TO %I', current_database(), $1::text),"
+            " format('GRANT USAGE ON SCHEMA %I TO %I', current_schema(), $1::text),"
+            " format('GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %I TO %I',"
+            "        current_schema(), $1::text),"
+            " format('ALTER DEFAULT PRIVILEGES IN SCHEMA %I GRANT SELECT, INSERT, UPDATE, DELETE"
+            "         ON TABLES TO %I', current_schema(), $1::text)",
+            role8);
+    if (statements && PQgetisnull(statements, 0, 1))
+        error = QStringLiteral("the search path names no schema");
+    auto command = [&](const QByteArray& sql) {
+        PGresult* result = run(sql);
+        PQclear(result);
+        return result != nullptr;
+    };
+    // All of them or none.
+    bool ok = error.isEmpty() && statements && command("BEGIN");
+    for (int column = 0; ok && column < PQnfields(statements); ++column)
+        ok = command(PQgetvalue(statements, 0, column));
+    if (ok)
+        command("COMMIT");
+    PQclear(statements);
+    PQfinish(conn);
+    return error;
+}

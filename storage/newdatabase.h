@@ -30,3 +30,10 @@ struct ServerSetup {
 // left as they are, with their rows: running it again changes nothing. One transaction: on a
 // failure nothing is created.
 ServerSetup setUpServerDatabase(const QString& address);
+
+// Gives the existing role what the program needs at run time on the server at address, and
+// nothing more: CONNECT on the database, USAGE on the schema the search path names first, and
+// SELECT, INSERT, UPDATE and DELETE on every table of that schema, also on tables the role
+// running this makes there later (the schema tool adding a table). Such an operator role cannot
+// create, alter or drop a table. Returns an empty text on success, otherwise what went wrong.
+QString grantOperatorRole(const QString& address, const QString& role);

@@ -155,6 +155,7 @@ public:
         const bool ok = rc == SQLITE_DONE;
         if (!ok)
             noteFailure();
+        mRowsAffected = ok ? sqlite3_changes64(mDb) : 0;
         keepCompiled(sql, statement);
         return ok;
     }

@@ -4,6 +4,8 @@
 # folder, listening only on a Unix socket in that folder, and removed again afterwards.
 #   pgcluster.sh start STATEFILE   writes the socket folder into STATEFILE
 #   pgcluster.sh stop STATEFILE    stops the cluster and removes its folder (also when none runs)
+#   pgcluster.sh down STATEFILE    stops the server (ending every session), keeping the cluster
+#   pgcluster.sh up STATEFILE      starts the server of a cluster that is down again
 # The superuser is "tarnel", trusted on the socket. initdb refuses to run as root, so under root
 # the cluster belongs to the postgres user.
 set -euo pipefail
@@ -11,7 +13,7 @@ set -euo pipefail
 action=${1:-}
 state=${2:-}
 if [ -z "$action" ] || [ -z "$state" ]; then
-    echo "usage: pgcluster.sh start|stop STATEFILE" >&2
+    echo "usage: pgcluster.sh start|stop|down|up STATEFILE" >&2
     exit 2
 fi
 
@@ -39,7 +41,24 @@ stop() {
     rm -f "$state"
 }
 
+serve() {
+    local dir=$1
+    "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
+        -o "-k $dir -c listen_addresses= -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+        start >/dev/null || {
+        cat "$dir/server.log" >&2
+        exit 1
+    }
+}
+
 case "$action" in
+    down)
+        dir=$(cat "$state")
+        "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+        ;;
+    up)
+        serve "$(cat "$state")"
+        ;;
     start)
         stop # a cluster left over from an interrupted run
         dir=$(mktemp -d /tmp/tarnel-pg.XXXXXX)
@@ -52,18 +71,13 @@ case "$action" in
             cat "$dir/initdb.log" >&2
             exit 1
         }
-        "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
-            -o "-k $dir -c listen_addresses= -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
-            start >/dev/null || {
-            cat "$dir/server.log" >&2
-            exit 1
-        }
+        serve "$dir"
         ;;
     stop)
         stop
         ;;
     *)
-        echo "usage: pgcluster.sh start|stop STATEFILE" >&2
+        echo "usage: pgcluster.sh start|stop|down|up STATEFILE" >&2
         exit 2
         ;;
 esac

@@ -64,6 +64,8 @@ public:
     ScriptedDialogs& dialogs() { return *mDialogs; }
     FixedClock& clock() { return mClock; }
     const QString& programDirectory() const { return mDir.path(); }
+    // The connection URI of the server schema (empty over the file).
+    const QString& serverAddress() const { return mDir.serverAddress(); }
 
     // Test data helpers that bypass the windows.
     void addStock(const QString& lot, const QString& id, const QString& name, const QString& stock,
