@@ -14,6 +14,7 @@ tarnel_packages=(
     libxlsxwriter-dev unzip
     locales
     desktop-file-utils dpkg-dev file
+    qt6-charts-dev libqt6opengl6-dev  # the sales statistics' charts (Qt Charts needs Qt OpenGL to build)
 )
 
 tarnel_install_missing() {
