@@ -8,6 +8,8 @@
 #include "app/loginwindow.h"
 #include "app/stocklist.h"
 #include "core/context.h"
+#include "insights/stockalertindicator.h"
+#include "insights/windows.h"
 #include "movements/windows.h"
 #include "printing/printentry.h"
 #include "returns/windows.h"
@@ -120,6 +122,13 @@ void MainWindow::buildMenu()
     // The commands beyond the daily documents: labels, stock alerts, sales statistics, import.
     mToolsMenu = menuBar()->addMenu(QStringLiteral("工具"));
     mToolsMenu->setObjectName(QStringLiteral("菜单_工具"));
+    const auto addTool = [this](const QString& text, QWidget* (*open)(AppContext&)) {
+        QAction* action = mToolsMenu->addAction(text);
+        action->setObjectName(QStringLiteral("菜单_") + text);
+        connect(action, &QAction::triggered, this, [this, open] { open(mContext); });
+    };
+    addTool(QStringLiteral("库存预警"), openStockAlertWindow);
+    addTool(QStringLiteral("销售统计"), openSalesStatisticsWindow);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));
@@ -162,6 +171,10 @@ void MainWindow::buildControls()
     connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshClicked);
     connect(mDeleteButton, &QPushButton::clicked, this, &MainWindow::deleteProduct);
     connect(printButton, &QPushButton::clicked, this, &MainWindow::printClicked);
+    // Under the print button, at the same spacing: the products below their minimum stock.
+    auto* alertButton = addCommandButton(client, QStringLiteral("按钮_预警"),
+                                         QStringLiteral("库存预警"), QRect(724, 252, 88, 24));
+    mStockAlert = new StockAlertIndicator(mContext, alertButton, mStockList, 2, 4);
 
     auto* feedbackLink =
         placeControl(new QLabel(client), QStringLiteral("超级链接框1"), QRect(693, 504, 136, 24));
@@ -197,6 +210,7 @@ void MainWindow::refreshTitleAndStock()
 {
     setWindowTitle(kProgramTitle + kTitleBeforeUser + mContext.sessionUser());
     fillStockList(mContext.database(), mStockList);
+    mStockAlert->refresh();
 }
 
 void MainWindow::openWindowAt(int position)

@@ -207,9 +207,29 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const
         return cell(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return int(mColumns.at(index.column()).alignment | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        if (mCellColour) {
+            const QColor colour = mCellColour(index.row(), index.column());
+            if (colour.isValid())
+                return colour;
+        }
+        return {};
     default:
         return {};
     }
+}
+
+void ReportListModel::setCellColour(CellColour colour)
+{
+    mCellColour = std::move(colour);
+    cellColoursChanged();
+}
+
+void ReportListModel::cellColoursChanged()
+{
+    if (mRows.rowCount() > 0 && !mColumns.isEmpty())
+        emit dataChanged(index(0, 0), index(mRows.rowCount() - 1, int(mColumns.size()) - 1),
+                         {Qt::ForegroundRole});
 }
 
 QVariant ReportListModel::headerData(int section, Qt::Orientation orientation, int role) const
