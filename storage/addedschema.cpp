@@ -71,7 +71,8 @@ bool addMissingSchema(DatabaseBackend& backend, QString& error)
     QVariantList values;
     QStringList marks;
     for (const QString& name : names) {
-        values.append(name);
+        // The server keeps unquoted names in small letters (产品ID as 产品id).
+        values.append(server ? name.toLower() : name);
         marks.append(QStringLiteral("? "));
     }
     const QString present =
