@@ -15,9 +15,12 @@ namespace
 // Days since 0000-03-01 of the proleptic Gregorian calendar, as the SQL below counts them.
 constexpr qint64 kJulianDayOfDayZero = 1721120;
 
-// SQL that reads the column 日期 (a date text such as 2018-3-5 or 2018-03-05) of the rows of a
-// query into 日序 (20180305) and 日数 (days since 0000-03-01), both NULL for a text that is no
-// date. Only replace, substr, length, cast, case and integer arithmetic: both databases run it.
+// The opening of a query over the rows of another with their column 日期 (a date text such as
+// 2018-3-5 or 2018-03-05) read into 日序 (20180305) and 日数 (days since 0000-03-01), both NULL
+// for a text that is no date: "with a ..., b ..., c ..." for a query on c to follow. Only replace,
+// substr, length, cast, case and integer arithmetic: both databases run it. Each step is worked
+// out once per row of the one before (materialized): the expressions are long, and the rows are
+// few (one per date text).
 QString withParsedDates(const QString& query)
 {
     const QString t = QStringLiteral("a.日期");
@@ -36,11 +39,11 @@ QString withParsedDates(const QString& query)
     const QString day = QStringLiteral("case when substr(%1,7,1) = '-' then substr(%1,8) "
                                        "else substr(%1,9) end")
                             .arg(t);
-    const QString split =
-        QStringLiteral("select a.*, case when %1 then cast(substr(%2,1,4) as integer) end as y, "
-                       "case when %1 then cast(%3 as integer) end as m, "
-                       "case when %1 then cast(%4 as integer) end as d from (%5) a")
-            .arg(readable, t, month, day, query);
+    const QString split = QStringLiteral("select a.*, case when %1 then cast(substr(%2,1,4) as "
+                                         "integer) end as y, case when %1 then cast(%3 as "
+                                         "integer) end as m, case when %1 then cast(%4 as "
+                                         "integer) end as d from a")
+                              .arg(readable, t, month, day);
 
     // A real day of a real month; the count of days as in the civil calendar algorithms
     // (March-based years, so that the leap day ends the year).
@@ -53,10 +56,13 @@ QString withParsedDates(const QString& query)
     const QString dayOfYear = QStringLiteral("((153 * ((b.m + 9) % 12) + 2) / 5 + b.d - 1)");
     const QString days = QStringLiteral("(%1 / 400) * 146097 + %2 * 365 + %2 / 4 - %2 / 100 + %3")
                              .arg(marchYear, yearOfEra, dayOfYear);
-    return QStringLiteral(
-               "select b.*, case when %1 then b.y * 10000 + b.m * 100 + b.d end as 日序, "
-               "case when %1 then %2 end as 日数 from (%3) b")
-        .arg(valid, days, split);
+    const QString numbered =
+        QStringLiteral("select b.*, case when %1 then b.y * 10000 + b.m * 100 + b.d end as 日序, "
+                       "case when %1 then %2 end as 日数 from b")
+            .arg(valid, days);
+    return QStringLiteral("with a as materialized (%1), b as materialized (%2), "
+                          "c as materialized (%3) ")
+        .arg(query, split, numbered);
 }
 
 // The period of a row of withParsedDates, as periodKey numbers it (NULL for no date).
@@ -232,9 +238,9 @@ SalesStatistics readSalesStatistics(Database& db, const StatisticsRequest& reque
     // Sales, first by date text and price text (a few thousand groups, read from an index on
     // the file), then by period.
     const QString sales =
-        QStringLiteral("select coalesce(%1, 0) as 期间, c.单价 as 单价, "
+        QStringLiteral("%2select coalesce(%1, 0) as 期间, c.单价 as 单价, "
                        "cast(sum(c.单数) as double precision) as 单数, "
-                       "cast(coalesce(sum(c.数量), 0) as double precision) as 数量 from (%2) c "
+                       "cast(coalesce(sum(c.数量), 0) as double precision) as 数量 from c "
                        "where %3 group by 1, 2")
             .arg(period,
                  withParsedDates(
@@ -257,9 +263,9 @@ SalesStatistics readSalesStatistics(Database& db, const StatisticsRequest& reque
 
     // Returns by their own date, at the price of the sale they return.
     const QString returns =
-        QStringLiteral("select coalesce(%1, 0) as 期间, c.单价 as 单价, c.退货数量 as 退货数量, "
-                       "cast(sum(c.单数) as double precision) as 单数 from (%2) c "
-                       "where %3 group by 1, 2, 3")
+        QStringLiteral("%2select coalesce(%1, 0) as 期间, c.单价 as 单价, "
+                       "c.退货数量 as 退货数量, cast(sum(c.单数) as double precision) as 单数 "
+                       "from c where %3 group by 1, 2, 3")
             .arg(period,
                  withParsedDates(
                      QStringLiteral("select r.退货时间 as 日期, s.销售单价 as 单价, "
@@ -298,23 +304,24 @@ QList<ProductFigures> readTopProducts(Database& db, const StatisticsRequest& req
         return top;
     const bool filtered = !request.productId.isEmpty();
     // The date texts of a column that fall in the range, read once per distinct text.
-    const auto datesIn = [](const QString& column, const QString& table) {
-        return QStringLiteral("select c.日期 from (%1) c where c.日序 between cast(? as integer) "
-                              "and cast(? as integer)")
-            .arg(withParsedDates(
-                QStringLiteral("select %1 as 日期 from %2 group by %1").arg(column, table)));
+    // The date texts of a column that fall in the range, read once per distinct text.
+    const auto withDates = [](const QString& column, const QString& table) {
+        return withParsedDates(
+            QStringLiteral("select %1 as 日期 from %2 group by %1").arg(column, table));
     };
+    const QString datesInRange = QStringLiteral(
+        "(select c.日期 from c where c.日序 between cast(? as integer) and cast(? as integer))");
     QVariantList params{dayNumber(request.from), dayNumber(request.to)};
     if (filtered)
         params.append(request.productId);
 
     QHash<QString, ProductFigures> products;
     const QString sales =
-        QStringLiteral("select 产品ID as 产品ID, max(产品名称) as 产品名称, 销售单价 as 单价, "
+        QStringLiteral("%1select 产品ID as 产品ID, max(产品名称) as 产品名称, 销售单价 as 单价, "
                        "cast(coalesce(sum(销售数量), 0) as double precision) as 数量 "
-                       "from 销售管理模块 where 销售时间 in (%1) %2group by 产品ID, 销售单价")
-            .arg(datesIn(QStringLiteral("销售时间"), QStringLiteral("销售管理模块")),
-                 filtered ? QStringLiteral("and 产品ID = ? ") : QString());
+                       "from 销售管理模块 where 销售时间 in %2 %3group by 产品ID, 销售单价")
+            .arg(withDates(QStringLiteral("销售时间"), QStringLiteral("销售管理模块")),
+                 datesInRange, filtered ? QStringLiteral("and 产品ID = ? ") : QString());
     int h = db.OpenTable(sales, params);
     for (; h && !db.IsEOF(h); db.MoveNext(h)) {
         const QString id = db.readText(h, QStringLiteral("产品ID"));
@@ -329,12 +336,12 @@ QList<ProductFigures> readTopProducts(Database& db, const StatisticsRequest& req
 
     const QString returns =
         QStringLiteral(
-            "select r.产品ID as 产品ID, max(r.产品名称) as 产品名称, s.销售单价 as 单价, "
+            "%1select r.产品ID as 产品ID, max(r.产品名称) as 产品名称, s.销售单价 as 单价, "
             "r.退货数量 as 退货数量, cast(count(*) as double precision) as 单数 "
             "from 退货管理模块 r left join 销售管理模块 s on s.销售单号 = r.销售单号 "
-            "where r.退货时间 in (%1) %2group by r.产品ID, s.销售单价, r.退货数量")
-            .arg(datesIn(QStringLiteral("退货时间"), QStringLiteral("退货管理模块")),
-                 filtered ? QStringLiteral("and r.产品ID = ? ") : QString());
+            "where r.退货时间 in %2 %3group by r.产品ID, s.销售单价, r.退货数量")
+            .arg(withDates(QStringLiteral("退货时间"), QStringLiteral("退货管理模块")),
+                 datesInRange, filtered ? QStringLiteral("and r.产品ID = ? ") : QString());
     h = db.OpenTable(returns, params);
     for (; h && !db.IsEOF(h); db.MoveNext(h)) {
         const QString id = db.readText(h, QStringLiteral("产品ID"));

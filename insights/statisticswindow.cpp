@@ -112,9 +112,13 @@ StatisticsWindow::StatisticsWindow(AppContext& context)
     mTable = placeControl(new ReportList(periodsPage), QStringLiteral("超级列表框_统计"),
                           QRect(4, 4, pageWidth - 8, 190));
     QList<ReportColumn> columns;
-    for (const QString& title : statisticsColumnTitles())
-        columns.append({title, title == QLatin1String("期间") ? 130 : 110,
-                        title == QLatin1String("期间") ? Qt::AlignLeft : Qt::AlignRight});
+    for (const QString& title : statisticsColumnTitles()) {
+        // The period on the left, the figures on the right.
+        if (columns.isEmpty())
+            columns.append({title, 130, Qt::AlignLeft});
+        else
+            columns.append({title, 110, Qt::AlignRight});
+    }
     mTable->setColumns(columns);
     mCompare = placeControl(new QCheckBox(QStringLiteral("与上期比较"), periodsPage),
                             QStringLiteral("选择框_与上期比较"), QRect(4, 200, 120, 22));
@@ -189,7 +193,13 @@ void StatisticsWindow::showPeriodChart()
     data.title = QStringLiteral("净销售额（%1）").arg(groupingName(mShown.grouping));
     data.valuesName = QStringLiteral("净销售额");
     for (const PeriodFigures& figures : std::as_const(mStatistics.periods)) {
-        data.categories.append(figures.label);
+        // Days and weeks without their year, so that many of them fit under the bars.
+        if (mShown.grouping == Grouping::Day)
+            data.categories.append(figures.label.section(QLatin1Char('-'), 1, 2));
+        else if (mShown.grouping == Grouping::Week)
+            data.categories.append(figures.label.section(QChar(u'年'), 1));
+        else
+            data.categories.append(figures.label);
         data.values.append(figures.net());
     }
     if (mCompare->isChecked()) {

@@ -35,5 +35,6 @@ void StockAlertIndicator::refresh()
                          ? QColor(Qt::red)
                          : mButton->parentWidget()->palette().color(QPalette::ButtonText));
     mButton->setPalette(palette);
-    mStockList->reportModel()->cellColoursChanged();
+    // Only the rows on screen are drawn again.
+    mStockList->viewport()->update();
 }

@@ -162,7 +162,8 @@ CREATE TABLE IF NOT EXISTS 库存预警 (
     行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 CREATE UNIQUE INDEX IF NOT EXISTS 库存预警_产品ID ON 库存预警 (产品ID);
--- The stock of a product summed over its lots, at every refresh of the stock list.
-CREATE INDEX IF NOT EXISTS 总数据库模块_产品ID ON 总数据库模块 (产品ID);
+-- The stock of a product summed over its lots, from this index alone, at every refresh of the
+-- stock list.
+CREATE INDEX IF NOT EXISTS 总数据库模块_产品ID ON 总数据库模块 (产品ID, 产品库存);
 -- The sales statistics read the date, price and quantity of every sale from this index alone.
 CREATE INDEX IF NOT EXISTS 销售管理模块_销售时间 ON 销售管理模块 (销售时间, 销售单价, 销售数量);

@@ -219,19 +219,6 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-void ReportListModel::setCellColour(CellColour colour)
-{
-    mCellColour = std::move(colour);
-    cellColoursChanged();
-}
-
-void ReportListModel::cellColoursChanged()
-{
-    if (mRows.rowCount() > 0 && !mColumns.isEmpty())
-        emit dataChanged(index(0, 0), index(mRows.rowCount() - 1, int(mColumns.size()) - 1),
-                         {Qt::ForegroundRole});
-}
-
 QVariant ReportListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= int(mColumns.size()))

@@ -70,9 +70,9 @@ class ReportListModel : public QAbstractTableModel
 public:
     explicit ReportListModel(QObject* parent = nullptr);
 
-    void setCellColour(CellColour colour);
-    // Draws the cells again after the rule's answers changed.
-    void cellColoursChanged();
+    // The view draws the cells again when the rule's answers change (viewport()->update():
+    // cheaper than announcing every cell of a long list as changed).
+    void setCellColour(CellColour colour) { mCellColour = std::move(colour); }
 
     void setColumns(const QList<ReportColumn>& columns);
     const QList<ReportColumn>& columns() const { return mColumns; }
@@ -121,7 +121,11 @@ public:
     void setCurrentRow(int row);
 
     ReportListModel* reportModel() const { return mModel; }
-    void setCellColour(CellColour colour) { mModel->setCellColour(std::move(colour)); }
+    void setCellColour(CellColour colour)
+    {
+        mModel->setCellColour(std::move(colour));
+        viewport()->update();
+    }
 
 signals:
     void currentRowChanged(int row);

@@ -80,8 +80,12 @@ public:
 
         auto* categoryAxis = new QBarCategoryAxis;
         categoryAxis->append(categories);
-        if (!data.horizontal && categories.size() > kUprightLabels)
+        if (!data.horizontal && categories.size() > kUprightLabels) {
             categoryAxis->setLabelsAngle(-90);
+            QFont small = categoryAxis->labelsFont();
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+            categoryAxis->setLabelsFont(small);
+        }
         auto* valueAxis = new QValueAxis;
         valueAxis->setLabelFormat(QStringLiteral("%.0f"));
         chart->addAxis(categoryAxis, data.horizontal ? Qt::AlignLeft : Qt::AlignBottom);

@@ -122,6 +122,8 @@ void TestInstall::installedFiles()
     QCOMPARE(files, QStringList({
                         QStringLiteral("bin/tarnel"),
                         QStringLiteral("bin/tarnel-makedb"),
+                        // The charts, loaded by the program from ../lib/tarnel/ when first shown.
+                        QStringLiteral("lib/tarnel/libtarnel_charts.so"),
                         QStringLiteral("share/applications/%1.desktop").arg(kDesktopId),
                         QStringLiteral("share/doc/tarnel/README.md"),
                         QStringLiteral("share/icons/hicolor/48x48/apps/%1.png").arg(kDesktopId),
