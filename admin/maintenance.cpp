@@ -47,6 +47,8 @@ bool restoreDatabaseFile(const QString& backupFile, const QString& databasePath)
 
 bool clearStockAndDocuments(Database& db)
 {
+    // The accounts, the units and the minimum stocks (库存预警) are settings, not movements:
+    // they stay.
     static const char* const statements[] = {
         "delete from 总数据库模块", "delete from 入库管理模块", "delete from 出库管理模块",
         "delete from 销售管理模块", "delete from 退货管理模块", "delete from 借用管理模块",

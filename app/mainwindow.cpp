@@ -9,6 +9,8 @@
 #include "app/stocklist.h"
 #include "core/context.h"
 #include "importing/loader/featuremodule.h"
+#include "insights/stockalertindicator.h"
+#include "insights/windows.h"
 #include "labels/labelentry.h"
 #include "movements/documentnumbers.h"
 #include "movements/windows.h"
@@ -127,6 +129,13 @@ void MainWindow::buildMenu()
     labels->setObjectName(QStringLiteral("菜单_打印标签"));
     connect(labels, &QAction::triggered, this,
             [this] { openLabelsOfSelectedLot(mContext, this, mStockList); });
+    const auto addTool = [this](const QString& text, QWidget* (*open)(AppContext&)) {
+        QAction* action = mToolsMenu->addAction(text);
+        action->setObjectName(QStringLiteral("菜单_") + text);
+        connect(action, &QAction::triggered, this, [this, open] { open(mContext); });
+    };
+    addTool(QStringLiteral("库存预警"), openStockAlertWindow);
+    addTool(QStringLiteral("销售统计"), openSalesStatisticsWindow);
     QAction* importStock = mToolsMenu->addAction(QStringLiteral("导入入库"));
     importStock->setObjectName(QStringLiteral("菜单_导入入库"));
     connect(importStock, &QAction::triggered, this, [this] { openImportFromMenu(mContext); });
@@ -172,6 +181,10 @@ void MainWindow::buildControls()
     connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshClicked);
     connect(mDeleteButton, &QPushButton::clicked, this, &MainWindow::deleteProduct);
     connect(printButton, &QPushButton::clicked, this, &MainWindow::printClicked);
+    // Under the print button, at the same spacing: the products below their minimum stock.
+    auto* alertButton = addCommandButton(client, QStringLiteral("按钮_预警"),
+                                         QStringLiteral("库存预警"), QRect(724, 252, 88, 24));
+    mStockAlert = new StockAlertIndicator(mContext, alertButton, mStockList, 2, 4);
 
     auto* feedbackLink =
         placeControl(new QLabel(client), QStringLiteral("超级链接框1"), QRect(693, 504, 136, 24));
@@ -211,6 +224,7 @@ void MainWindow::refreshTitleAndStock()
     fillStockList(db, mStockList);
     if (db.lastFailure() == StatementFailure::ConnectionLost)
         mContext.dialogs().message(this, QStringLiteral("无法连接数据库服务器"), kInfoTitle);
+    mStockAlert->refresh();
 }
 
 void MainWindow::openWindowAt(int position)

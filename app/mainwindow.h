@@ -12,6 +12,7 @@ class LoginWindow;
 class QMenu;
 class QPushButton;
 class ReportList;
+class StockAlertIndicator;
 
 // The program's title, shown as the main window's caption.
 inline const QString kProgramTitle = QStringLiteral("<<Tarnel>>商品仓库管理系统V2.12");
@@ -67,6 +68,7 @@ private:
     IconStrip* mIcons = nullptr;
     ReportList* mStockList = nullptr;
     QPushButton* mDeleteButton = nullptr;
+    StockAlertIndicator* mStockAlert = nullptr;
     QPointer<LoginWindow> mLoginWindow;
     QPointer<AboutWindow> mAboutWindow;
     // Set once the program is ending, so that closing asks no more questions.

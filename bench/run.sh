@@ -25,7 +25,7 @@ tarnel_install_missing
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNEL_BENCH=ON >/dev/null
 cmake --build build-bench --parallel "$(nproc)" --target \
     stocklist_bench sale_bench report_bench startup_bench startup_probe bare_window \
-    lothistory_bench serverrefresh_bench import_bench >/dev/null
+    lothistory_bench serverrefresh_bench import_bench insights_bench tarnel_charts >/dev/null
 
 # The windows are drawn offscreen unless another platform is asked for.
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
@@ -38,7 +38,7 @@ tools/pgcluster.sh start "$cluster"
 server="postgresql:///postgres?host=$(cat "$cluster")&user=tarnel"
 set -f # the server address holds "?"
 for bench in "stocklist_bench $lots" "sale_bench" "report_bench $rows" "startup_bench $lots" \
-    "lothistory_bench" "serverrefresh_bench $server $lots" "import_bench $lots"; do
+    "lothistory_bench" "serverrefresh_bench $server $lots" "import_bench $lots" "insights_bench 1000000 100000 $lots"; do
     echo "running ${bench} ..." >&2
     # shellcheck disable=SC2086
     $bin/$bench 2>/dev/null | grep '^RESULT|' >>"$results" ||

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/database.h"
 
+#include "storage/addedschema.h"
 #include "storage/recordset.h"
 #include "storage/serverbackend.h"
 #include "storage/sqlitebackend.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtGlobal>
 
 Database::Database() = default;
 
@@ -45,6 +47,10 @@ bool Database::NewOpenDatabase(const QString& path, const QString& user, const Q
         mLastError = error;
         return false;
     }
+    // A database from before the tables added later gets them now. When that fails (a file on a
+    // read-only medium) the database still opens: what needs those tables reports its failure.
+    if (!readOnly && !addMissingSchema(*backend, error))
+        qWarning("cannot add the missing tables: %s", qPrintable(error));
     CloseDatabase();
     mBackend = std::move(backend);
     return true;

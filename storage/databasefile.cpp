@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/databasefile.h"
 
+#include "storage/addedschema.h"
 #include "storage/databaselock.h"
 #include "storage/newdatabase.h"
 #include "storage/replacementfile.h"
@@ -211,7 +212,11 @@ bool checkWarehouse(Connection& file, QString* problem)
     const TableColumns& expected = expectedTables();
     if (expected.isEmpty())
         return fail(QStringLiteral("the schema is missing from the program"));
+    // A backup from before the tables added later lacks them; opening it adds them.
+    const QStringList added = addedTableNames();
     for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
+        if (added.contains(table.key()) && !tables->contains(table.key()))
+            continue;
         if (tables->value(table.key()) != table.value())
             return fail(
                 QStringLiteral("table %1 is missing or has other columns").arg(table.key()));

@@ -1,5 +1,6 @@
 -- SPDX-License-Identifier: GPL-3.0-or-later
--- The ten tables of datalx.mdb, columns in the order the application's INSERT statements name them.
+-- The ten tables of datalx.mdb, columns in the order the application's INSERT statements name them
+-- (and, at the end, the tables added later).
 -- Text columns are TEXT; counted quantities are REAL (a stock of 7.5 must be storable) and must hold
 -- a number: the CHECK refuses text such as '2abc' as a typed database would. Quantities, prices and
 -- times that are only ever shown are TEXT and keep what was typed.
@@ -131,3 +132,20 @@ CREATE UNIQUE INDEX 借用管理模块_借用单号 ON 借用管理模块 (借�
 CREATE UNIQUE INDEX 归还管理模块_归还单号 ON 归还管理模块 (归还单号);
 CREATE UNIQUE INDEX 问题处理模块_问题单号 ON 问题处理模块 (问题单号);
 CREATE UNIQUE INDEX 用户登录模块_用户名 ON 用户登录模块 (用户名);
+
+-- Added later: the tables and indexes that came after the first ten. The program adds what a
+-- database lacks of this part when it opens it (nothing else of the database changes), so every
+-- statement below may run again and keeps what exists.
+
+-- The minimum stock of a product (产品ID), below which the stock alert names it; 0 means no
+-- alert. These are settings: clearing the database keeps them.
+CREATE TABLE IF NOT EXISTS 库存预警 (
+    产品ID TEXT,
+    最低库存 REAL CHECK (typeof(最低库存) IN ('integer', 'real'))
+);
+CREATE UNIQUE INDEX IF NOT EXISTS 库存预警_产品ID ON 库存预警 (产品ID);
+-- The stock of a product summed over its lots, from this index alone, at every refresh of the
+-- stock list.
+CREATE INDEX IF NOT EXISTS 总数据库模块_产品ID ON 总数据库模块 (产品ID, 产品库存);
+-- The sales statistics read the date, price and quantity of every sale from this index alone.
+CREATE INDEX IF NOT EXISTS 销售管理模块_销售时间 ON 销售管理模块 (销售时间, 销售单价, 销售数量);

@@ -149,3 +149,21 @@ CREATE UNIQUE INDEX IF NOT EXISTS 借用管理模块_借用单号 ON 借用管�
 CREATE UNIQUE INDEX IF NOT EXISTS 归还管理模块_归还单号 ON 归还管理模块 (归还单号);
 CREATE UNIQUE INDEX IF NOT EXISTS 问题处理模块_问题单号 ON 问题处理模块 (问题单号);
 CREATE UNIQUE INDEX IF NOT EXISTS 用户登录模块_用户名 ON 用户登录模块 (用户名);
+
+-- Added later: the tables and indexes that came after the first ten. The program adds what a
+-- database lacks of this part when it opens it (nothing else of the database changes), so every
+-- statement below may run again and keeps what exists.
+
+-- The minimum stock of a product (产品ID), below which the stock alert names it; 0 means no
+-- alert. These are settings: clearing the database keeps them.
+CREATE TABLE IF NOT EXISTS 库存预警 (
+    产品ID text,
+    最低库存 double precision,
+    行序 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
+);
+CREATE UNIQUE INDEX IF NOT EXISTS 库存预警_产品ID ON 库存预警 (产品ID);
+-- The stock of a product summed over its lots, from this index alone, at every refresh of the
+-- stock list.
+CREATE INDEX IF NOT EXISTS 总数据库模块_产品ID ON 总数据库模块 (产品ID, 产品库存);
+-- The sales statistics read the date, price and quantity of every sale from this index alone.
+CREATE INDEX IF NOT EXISTS 销售管理模块_销售时间 ON 销售管理模块 (销售时间, 销售单价, 销售数量);

@@ -22,6 +22,7 @@ tarnel_packages=(
     cups printer-driver-cups-pdf # the real print path (a throwaway CUPS daemon, tools/cupsd.sh)
     libzint-dev zbar-tools # labels: zint encodes the barcodes; the tests read them back with zbarimg
     libsodium-dev # password hashes (Argon2id); the program loads libsodium23 on first use
+    qt6-charts-dev libqt6opengl6-dev  # the sales statistics' charts (Qt Charts needs Qt OpenGL to build)
 )
 
 tarnel_install_missing() {

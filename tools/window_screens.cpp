@@ -13,6 +13,9 @@
 #include "admin/lothistorywindow.h"
 #include "admin/maintenance.h"
 #include "admin/recorddetailswindow.h"
+#include "insights/statisticswindow.h"
+#include "insights/stockalert.h"
+#include "insights/stockalertwindow.h"
 #include "movements/windows.h"
 #include "printing/pagejumpdialog.h"
 #include "printing/preview.h"
@@ -296,6 +299,13 @@ int main(int argc, char** argv)
         std::printf("FAILED backup: %s\n", qPrintable(env.db().lastError()));
     RestoreWindow restore(env.context());
     ok = save(&restore, out, "restore.png") && ok;
+
+    // The tools: the stock alert (one product below its minimum) and the sales statistics.
+    storeMinimum(env.db(), QStringLiteral("6901234567890"), 1000);
+    StockAlertWindow alert(env.context());
+    ok = save(&alert, out, "stockalert.png") && ok;
+    StatisticsWindow statistics(env.context());
+    ok = save(&statistics, out, "salesstatistics.png") && ok;
 
     ok = saveReportScreens(env, out, arguments.value(3, QStringLiteral("1")).toInt()) && ok;
     ok = printStatisticsReport(env, out) && ok;

@@ -207,6 +207,13 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const
         return cell(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return int(mColumns.at(index.column()).alignment | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        if (mCellColour) {
+            const QColor colour = mCellColour(index.row(), index.column());
+            if (colour.isValid())
+                return colour;
+        }
+        return {};
     default:
         return {};
     }

@@ -3,10 +3,12 @@
 
 #include <QAbstractTableModel>
 #include <QByteArrayView>
+#include <QColor>
 #include <QStringList>
 #include <QStringView>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,12 +59,20 @@ private:
     qsizetype mBlockUsed = kBlockBytes; // bytes of it in use
 };
 
+// The text colour of a cell of a report list (an invalid colour: the list's own). Asked only for
+// the cells being drawn, so that a long list costs nothing more to fill.
+using CellColour = std::function<QColor(int row, int column)>;
+
 // The rows of a report list.
 class ReportListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     explicit ReportListModel(QObject* parent = nullptr);
+
+    // The view draws the cells again when the rule's answers change (viewport()->update():
+    // cheaper than announcing every cell of a long list as changed).
+    void setCellColour(CellColour colour) { mCellColour = std::move(colour); }
 
     void setColumns(const QList<ReportColumn>& columns);
     const QList<ReportColumn>& columns() const { return mColumns; }
@@ -81,6 +91,7 @@ public:
 private:
     QList<ReportColumn> mColumns;
     ReportRows mRows;
+    CellColour mCellColour;
 };
 
 // The report-style list view: a header of titled columns over rows of texts, one row selected
@@ -110,6 +121,11 @@ public:
     void setCurrentRow(int row);
 
     ReportListModel* reportModel() const { return mModel; }
+    void setCellColour(CellColour colour)
+    {
+        mModel->setCellColour(std::move(colour));
+        viewport()->update();
+    }
 
 signals:
     void currentRowChanged(int row);

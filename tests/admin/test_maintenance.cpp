@@ -569,6 +569,9 @@ void TestMaintenance::clearingEmptiesStockAndDocuments()
                        QStringLiteral("5"));
     for (const auto& [table, field] : kDocumentTables)
         addDocument(shell.env, table, field, QStringLiteral("d1"));
+    QVERIFY(shell.env.db().ExecuteSql(
+        QStringLiteral("insert into 库存预警(产品ID,最低库存)values(?,?)"),
+        {QStringLiteral("p1"), QStringLiteral("10")}));
     shell.env.context().refreshMainWindow();
     auto* stock = shell.window->findChild<ReportList*>(QStringLiteral("超级列表框主"));
     QCOMPARE(stock->rowCount(), 1);
@@ -583,6 +586,10 @@ void TestMaintenance::clearingEmptiesStockAndDocuments()
         QCOMPARE(shell.env.count(pair.first), 0);
     QCOMPARE(shell.env.count(QStringLiteral("用户登录模块")), 1);
     QCOMPARE(shell.env.count(QStringLiteral("系统信息管理模块")), 1);
+    // The minimum stocks are settings: they stay, and with no lot left nothing is below them.
+    QCOMPARE(shell.env.count(QStringLiteral("库存预警")), 1);
+    QCOMPARE(shell.window->findChild<QPushButton*>(QStringLiteral("按钮_预警"))->text(),
+             QStringLiteral("库存预警"));
     // The stock list no longer shows the deleted lot.
     QCOMPARE(stock->rowCount(), 0);
 }

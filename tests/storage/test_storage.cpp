@@ -3,6 +3,7 @@
 // cluster when run as test_storage_server.
 #include "core/passwordhash.h"
 #include "storage/database.h"
+#include "storage/databasefile.h"
 #include "storage/newdatabase.h"
 #include "storage/statementtext.h"
 #include "tests/support/commalocale.h"
@@ -59,6 +60,7 @@ private slots:
     void wholeRowsOfATable();
     void rowsKeepTheOrderTheyWereWrittenIn();
     void tablesAndColumnsInOrder();
+    void olderDatabasesGetTheAddedTables();
     void columnNamesKeepTheirSpelling();
     void likeSearchesIgnoreCaseAndBackslashes();
     void connectionFile();
@@ -821,7 +823,8 @@ void TestStorage::tablesAndColumnsInOrder()
         {"问题处理模块", "问题单号,入库单号,销售单号,退货单号,借用单号,归还单号,产品ID,产品名称,"
                          "问题数量,产品单位,问题原因,发现时间,录入人员,备注"},
         {"用户登录模块", "用户名,密码"},
-        {"系统信息管理模块", "默认单位"}};
+        {"系统信息管理模块", "默认单位"},
+        {"库存预警", "产品ID,最低库存"}};
     TestEnvironment env;
     for (const auto& [table, columns] : tables) {
         const int h =
@@ -829,6 +832,76 @@ void TestStorage::tablesAndColumnsInOrder()
         QVERIFY2(h, table);
         QCOMPARE(env.db().columnNames(h).join(QLatin1Char(',')), QString::fromUtf8(columns));
         env.db().CloseTable(h);
+    }
+}
+
+void TestStorage::olderDatabasesGetTheAddedTables()
+{
+    TestProgramDirectory dir;
+    const QString path = dir.databasePath();
+    const QString present =
+        onServer() ? QStringLiteral("select count(*) as n from pg_catalog.pg_class c join "
+                                    "pg_catalog.pg_namespace s on s.oid = c.relnamespace where "
+                                    "s.nspname = current_schema() and c.relname in (?,?,?,?)")
+                   : QStringLiteral("select count(*) as n from sqlite_master where name in "
+                                    "(?,?,?,?)");
+    // The server keeps unquoted names in small letters.
+    QVariantList added;
+    for (const char* name :
+         {"库存预警", "库存预警_产品ID", "总数据库模块_产品ID", "销售管理模块_销售时间"})
+        added.append(onServer() ? QString::fromUtf8(name).toLower() : QString::fromUtf8(name));
+    const auto countAdded = [&](Database& db) {
+        const int h = db.OpenTable(present, added);
+        const qint64 n = h ? db.readNumber(h, QStringLiteral("n")) : -1;
+        db.CloseTable(h);
+        return n;
+    };
+    {
+        // A database from before the added tables, holding a lot.
+        Database db;
+        QVERIFY(db.NewOpenDatabase(path));
+        QCOMPARE(countAdded(db), 4);
+        QVERIFY(db.ExecuteSql(
+            QStringLiteral("insert into 总数据库模块(入库单号,产品ID,产品库存)values(?,?,?)"),
+            {QStringLiteral("rk1"), QStringLiteral("A"), QStringLiteral("3")}));
+        QVERIFY(db.ExecuteSql(QStringLiteral("drop table 库存预警")));
+        QVERIFY(db.ExecuteSql(QStringLiteral("drop index 总数据库模块_产品ID")));
+        QVERIFY(db.ExecuteSql(QStringLiteral("drop index 销售管理模块_销售时间")));
+        QCOMPARE(countAdded(db), 0);
+    }
+    // A backup from before them is a whole warehouse database: it restores.
+    if (!onServer())
+        QVERIFY(isWarehouseDatabase(path));
+    {
+        // Opened read-only it stays as it is.
+        Database db;
+        QVERIFY(db.NewOpenDatabase(path, {}, {}, true));
+        QCOMPARE(countAdded(db), 0);
+    }
+    Database db;
+    QVERIFY(db.NewOpenDatabase(path));
+    QCOMPARE(countAdded(db), 4);
+    const QString minimum = QStringLiteral("insert into 库存预警(产品ID,最低库存)values(?,?)");
+    QVERIFY(db.ExecuteSql(minimum, {QStringLiteral("A"), QStringLiteral("7.5")}));
+    QCOMPARE(db.ExecuteSql(minimum, {QStringLiteral("A"), QStringLiteral("2")}), 0);
+    QCOMPARE(db.ExecuteSql(minimum, {QStringLiteral("B"), QStringLiteral("2abc")}), 0);
+    int h = db.OpenTable(QStringLiteral("select * from 库存预警"));
+    QCOMPARE(db.readReal(h, QStringLiteral("最低库存")), 7.5);
+    db.CloseTable(h);
+    // Nothing else changed.
+    h = db.OpenTable(QStringLiteral("select * from 总数据库模块"));
+    QCOMPARE(db.readText(h, QStringLiteral("入库单号")), QStringLiteral("rk1"));
+    db.CloseTable(h);
+    if (!onServer()) {
+        QVERIFY(isWarehouseDatabase(path));
+        // Present with other columns, it is not the table the program needs.
+        db.CloseDatabase();
+        Database other;
+        QVERIFY(other.NewOpenDatabase(path));
+        QVERIFY(other.ExecuteSql(QStringLiteral("drop table 库存预警")));
+        QVERIFY(other.ExecuteSql(QStringLiteral("create table 库存预警 (产品ID TEXT)")));
+        other.CloseDatabase();
+        QVERIFY(!isWarehouseDatabase(path));
     }
 }
 
