@@ -136,9 +136,7 @@ void MainWindow::buildMenu()
     };
     addTool(QStringLiteral("库存预警"), openStockAlertWindow);
     addTool(QStringLiteral("销售统计"), openSalesStatisticsWindow);
-    QAction* importStock = mToolsMenu->addAction(QStringLiteral("导入入库"));
-    importStock->setObjectName(QStringLiteral("菜单_导入入库"));
-    connect(importStock, &QAction::triggered, this, [this] { openImportFromMenu(mContext); });
+    addTool(QStringLiteral("导入入库"), openImportFromMenu);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("菜单_帮助"));

@@ -130,10 +130,10 @@ void TestInstall::installedFiles()
     QCOMPARE(files, QStringList({
                         QStringLiteral("bin/tarnel"),
                         QStringLiteral("bin/tarnel-makedb"),
-                        // The import module, loaded when its window first opens.
-                        QStringLiteral(TARNEL_PRIVATE_LIBDIR "/libtarnel_importing.so"),
                         // The charts, loaded by the program when first shown.
                         QStringLiteral(TARNEL_PRIVATE_LIBDIR "/libtarnel_charts.so"),
+                        // The import module, loaded when its window first opens.
+                        QStringLiteral(TARNEL_PRIVATE_LIBDIR "/libtarnel_importing.so"),
                         QStringLiteral("share/applications/%1.desktop").arg(kDesktopId),
                         QStringLiteral("share/doc/tarnel/README.md"),
                         QStringLiteral("share/doc/tarnel/copyright"),
