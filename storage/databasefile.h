@@ -9,10 +9,20 @@
 // Milliseconds a whole-file operation waits for another connection to let go of the file.
 inline constexpr int kDatabaseFileWaitMs = 2000;
 
+// How much of a file isWarehouseDatabase reads: Full runs the integrity check over every page;
+// Structure reads the header and the schema only (a page-exact copy of a database that was just
+// made under its read lock: the restore of a backup checks it in full).
+enum class WarehouseCheck { Full, Structure };
+
 // Whether the file is a whole warehouse database: it opens read-only as an SQLite database,
 // passes its integrity check and holds the ten tables with the columns (names and order) of the
 // built-in schema. When it is not, problem (if given) says why, for diagnostics.
-bool isWarehouseDatabase(const QString& path, QString* problem = nullptr);
+bool isWarehouseDatabase(const QString& path, QString* problem = nullptr,
+                         WarehouseCheck check = WarehouseCheck::Full);
+
+// Copies the bytes of the file at source into the file at target (made or emptied), in the
+// kernel where it can; false on any failure.
+bool copyFileBytes(const QString& source, const QString& target);
 
 // Puts a copy of source in place of the database file at databasePath. The current file is locked
 // first, exclusively (waiting at most waitMs for other connections to finish); the copy is written

@@ -149,3 +149,11 @@ CREATE UNIQUE INDEX IF NOT EXISTS 借用管理模块_借用单号 ON 借用管�
 CREATE UNIQUE INDEX IF NOT EXISTS 归还管理模块_归还单号 ON 归还管理模块 (归还单号);
 CREATE UNIQUE INDEX IF NOT EXISTS 问题处理模块_问题单号 ON 问题处理模块 (问题单号);
 CREATE UNIQUE INDEX IF NOT EXISTS 用户登录模块_用户名 ON 用户登录模块 (用户名);
+
+-- A lot's documents are found by its 入库单号 (the lot history), without reading whole tables.
+CREATE INDEX IF NOT EXISTS 出库管理模块_入库单号 ON 出库管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 销售管理模块_入库单号 ON 销售管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 退货管理模块_入库单号 ON 退货管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 借用管理模块_入库单号 ON 借用管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 归还管理模块_入库单号 ON 归还管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 问题处理模块_入库单号 ON 问题处理模块 (入库单号);

@@ -90,7 +90,9 @@ bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
     return true;
 }
 
-void appendCell(RecordSet& set, sqlite3_stmt* statement, int column)
+// Texts are copied into the record set, or (kept) left where SQLite holds them until the next
+// step.
+void appendCell(RecordSet& set, sqlite3_stmt* statement, int column, bool kept = false)
 {
     const int storageClass = sqlite3_column_type(statement, column);
     const std::optional<FieldKind>& declared = set.declaredKind(column);
@@ -103,7 +105,11 @@ void appendCell(RecordSet& set, sqlite3_stmt* statement, int column)
     case FieldKind::Text:
     case FieldKind::DateTime: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        set.appendText(kind, text, std::size_t(sqlite3_column_bytes(statement, column)));
+        const auto size = std::size_t(sqlite3_column_bytes(statement, column));
+        if (kept)
+            set.appendKeptText(kind, text, size);
+        else
+            set.appendText(kind, text, size);
         return;
     }
     case FieldKind::LongInteger:
@@ -171,6 +177,34 @@ public:
         return set;
     }
 
+    bool queryEach(const QString& sql, const QVariantList& params,
+                   const std::function<void(const RecordSet&)>& row) override
+    {
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
+        if (!statement)
+            return false;
+        RecordSet set;
+        const int columns = sqlite3_column_count(statement);
+        for (int c = 0; c < columns; ++c)
+            set.addColumn(QString::fromUtf8(sqlite3_column_name(statement, c)),
+                          kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            // The row's texts stay in SQLite's buffers: nothing is copied before the reader
+            // takes what it keeps.
+            set.clearRows();
+            for (int c = 0; c < columns; ++c)
+                appendCell(set, statement, c, true);
+            set.endRow();
+            row(set);
+        }
+        const bool ok = rc == SQLITE_DONE;
+        if (!ok)
+            noteFailure();
+        sqlite3_finalize(statement);
+        return ok;
+    }
+
     bool begin(TransactionMode mode) override
     {
         return run(mode == TransactionMode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
@@ -190,35 +224,36 @@ public:
             mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
             return false;
         }
-        sqlite3* target = nullptr;
-        int rc = sqlite3_open_v2(copy.path().toUtf8().constData(), &target, SQLITE_OPEN_READWRITE,
-                                 nullptr);
-        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+        // The whole database under one read lock (waiting at most waitMs for a writer that holds
+        // the file): a writer's half-done changes are never copied.
+        sqlite3_busy_timeout(mDb, waitMs);
+        int rc = sqlite3_exec(mDb, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr,
+                              nullptr);
+        // A read that waited in vain still leaves the transaction begun: it is ended here, so
+        // that no later statement runs inside it.
+        if (rc != SQLITE_OK && !sqlite3_get_autocommit(mDb))
+            sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK) {
-            // The whole database in one step, under one read lock: a writer's half-done changes
-            // are never copied, and a writer that holds the file longer than the wait makes the
-            // backup fail.
-            sqlite3_busy_timeout(mDb, waitMs);
-            sqlite3_backup* backup = sqlite3_backup_init(target, "main", mDb, "main");
-            if (backup) {
-                const int step = sqlite3_backup_step(backup, -1);
-                rc = sqlite3_backup_finish(backup);
-                if (step != SQLITE_DONE)
-                    rc = step;
-            } else {
-                rc = sqlite3_errcode(target);
-            }
-            sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+            // With a rollback journal the file itself holds every committed change, and no
+            // writer changes it while the lock is held: its bytes are copied as they are, as
+            // fast as the system copies a file. A write-ahead log keeps changes beside the file:
+            // then the database copies its pages.
+            if (usesRollbackJournal() &&
+                copyFileBytes(QString::fromUtf8(sqlite3_db_filename(mDb, "main")), copy.path()))
+                rc = SQLITE_OK;
+            else
+                rc = copyPages(copy.path());
+            sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr);
         }
-        if (rc != SQLITE_OK)
+        sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+        if (rc != SQLITE_OK) {
             mLastError = QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_close(target);
-        if (rc != SQLITE_OK)
             return false;
+        }
+        // The copy is byte for byte the database that was read: its header and tables are
+        // checked here, every page when it is restored.
         QString problem;
-        if (!isWarehouseDatabase(copy.path(), &problem)) {
+        if (!isWarehouseDatabase(copy.path(), &problem, WarehouseCheck::Structure)) {
             mLastError = problem;
             return false;
         }
@@ -253,6 +288,43 @@ private:
         return statement;
     }
 
+    // Whether the file's changes are committed into the file itself (not into a write-ahead
+    // log beside it).
+    bool usesRollbackJournal()
+    {
+        sqlite3_stmt* statement = nullptr;
+        QByteArray mode;
+        if (sqlite3_prepare_v2(mDb, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        return !mode.isEmpty() && mode.toLower() != "wal";
+    }
+
+    // Copies every page of the database into a new database file at target, in one step.
+    int copyPages(const QString& target)
+    {
+        sqlite3* copy = nullptr;
+        int rc =
+            sqlite3_open_v2(target.toUtf8().constData(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(copy, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_backup* backup = sqlite3_backup_init(copy, "main", mDb, "main");
+            if (backup) {
+                const int step = sqlite3_backup_step(backup, -1);
+                rc = sqlite3_backup_finish(backup);
+                if (step != SQLITE_DONE)
+                    rc = step;
+            } else {
+                rc = sqlite3_errcode(copy);
+            }
+        }
+        sqlite3_close(copy);
+        return rc;
+    }
+
     // Records the failure of the last statement from the connection's error state.
     void noteFailure()
     {
@@ -281,6 +353,17 @@ private:
 
 } // namespace
 
+// The indexes that find a lot's documents by its 入库单号 (schema.sql makes them in a new file),
+// added to a file made before them when it is opened for writing. Once they exist this reads the
+// schema only and takes no lock.
+const char* const kLotIndexes =
+    "CREATE INDEX IF NOT EXISTS 出库管理模块_入库单号 ON 出库管理模块 (入库单号);"
+    "CREATE INDEX IF NOT EXISTS 销售管理模块_入库单号 ON 销售管理模块 (入库单号);"
+    "CREATE INDEX IF NOT EXISTS 退货管理模块_入库单号 ON 退货管理模块 (入库单号);"
+    "CREATE INDEX IF NOT EXISTS 借用管理模块_入库单号 ON 借用管理模块 (入库单号);"
+    "CREATE INDEX IF NOT EXISTS 归还管理模块_入库单号 ON 归还管理模块 (入库单号);"
+    "CREATE INDEX IF NOT EXISTS 问题处理模块_入库单号 ON 问题处理模块 (入库单号);";
+
 std::unique_ptr<DatabaseBackend> openSqliteBackend(const QString& path, bool readOnly,
                                                    QString& error)
 {
@@ -300,6 +383,13 @@ std::unique_ptr<DatabaseBackend> openSqliteBackend(const QString& path, bool rea
                           "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
                           "SELECT count(*) FROM sqlite_master;",
                           nullptr, nullptr, nullptr);
+    }
+    // Only speed depends on the indexes: a file that cannot take them now (another program
+    // writing it, a full disk) opens all the same.
+    if (rc == SQLITE_OK && !readOnly) {
+        sqlite3_busy_timeout(db, 0);
+        sqlite3_exec(db, kLotIndexes, nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
     }
     if (rc != SQLITE_OK) {
         error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
