@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application.h"
+#include "app/iconstrip.h"
 
 #include "app/commandline.h"
 #include "app/datalocation.h"
@@ -119,7 +120,7 @@ int runApplication(int argc, char** argv)
     configureApplication(application);
     // The menu entry's name, so that desktops show the entry's icon and name for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral(TARNEL_DESKTOP_ID));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.svg")));
+    QApplication::setWindowIcon(builtInIcon(QStringLiteral("program")));
 
     const DataLocation location =
         locateData(QCoreApplication::applicationDirPath(), request.databasePath,

@@ -1,7 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/iconstrip.h"
 
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QMouseEvent>
+#include <QPixmap>
+
+namespace
+{
+
+// A PNG of the resources. Told the format, and told not to guess it, the image reader takes
+// its own PNG reader: guessing asks every image plugin first, loading each.
+QPixmap builtInPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
+
+QIcon builtInIcon(const QString& name)
+{
+    QIcon icon;
+    icon.addPixmap(builtInPng(QStringLiteral(":/icons/%1.png").arg(name)));
+    if (qApp->devicePixelRatio() > 1.0) {
+        QPixmap large = builtInPng(QStringLiteral(":/icons/%1@2x.png").arg(name));
+        large.setDevicePixelRatio(2.0);
+        icon.addPixmap(large);
+    }
+    return icon;
+}
+
+LinkLabel::LinkLabel(const QString& text, const QUrl& address, QWidget* parent)
+    : QLabel(parent), mAddress(address)
+{
+    setTextFormat(Qt::PlainText);
+    setText(text);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+    QPalette linkColour = palette();
+    linkColour.setColor(QPalette::WindowText, linkColour.color(QPalette::Link));
+    setPalette(linkColour);
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(address.toString());
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        QDesktopServices::openUrl(mAddress);
+}
 
 IconStrip::IconStrip(QWidget* parent) : QListWidget(parent)
 {

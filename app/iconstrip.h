@@ -1,7 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QIcon>
+#include <QLabel>
 #include <QListWidget>
+#include <QUrl>
+
+// An icon drawn from its SVG at build time: icons/NAME.png, with icons/NAME@2x.png on screens of
+// double density.
+QIcon builtInIcon(const QString& name);
+
+// A line of text that opens an address when clicked, drawn as a link: plain text, underlined, in
+// the link colour. A rich-text label would lay out a text document at every start for it.
+class LinkLabel : public QLabel
+{
+public:
+    LinkLabel(const QString& text, const QUrl& address, QWidget* parent = nullptr);
+    const QUrl& address() const { return mAddress; }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QUrl mAddress;
+};
 
 // The strip of command icons along the top of the main window: large icons in one row, left to
 // right, fixed in place. It reports each single click of the left mouse button once the click
