@@ -96,6 +96,7 @@ void configureApplication(QApplication& application)
     // Chinese glyphs, and hinting every glyph costs the start-up several milliseconds.
     font.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(font);
+    QApplication::setStyle(new ApplicationStyle);
     installQtTranslations(application);
 }
 

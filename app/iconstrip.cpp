@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include <array>
+
 namespace
 {
 
@@ -20,6 +22,26 @@ QPixmap builtInPng(const QString& path)
 }
 
 } // namespace
+
+QIcon ApplicationStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                     const QWidget* widget) const
+{
+    if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
+        return QProxyStyle::standardIcon(icon, option, widget);
+    // The arrows the common style draws, from Qt's own resources.
+    const bool horizontal = icon == SP_ToolBarHorizontalExtensionButton;
+    const bool rightToLeft = widget ? widget->isRightToLeft() : QGuiApplication::isRightToLeft();
+    const QString name = horizontal ? (rightToLeft ? QStringLiteral("toolbar-ext-h-rtl-%1.png")
+                                                   : QStringLiteral("toolbar-ext-h-%1.png"))
+                                    : QStringLiteral("toolbar-ext-v-%1.png");
+    static constexpr std::array<int, 3> horizontalSizes = {8, 16, 32};
+    static constexpr std::array<int, 3> verticalSizes = {5, 10, 20};
+    QIcon arrows;
+    for (const int size : horizontal ? horizontalSizes : verticalSizes)
+        arrows.addPixmap(builtInPng(QStringLiteral(":/qt-project.org/styles/commonstyle/images/") +
+                                    name.arg(size)));
+    return arrows;
+}
 
 QIcon builtInIcon(const QString& name)
 {
