@@ -4,6 +4,7 @@
 #include "core/listfill.h"
 #include "movements/movementrules.h"
 #include "storage/database.h"
+#include "storage/recordset.h"
 #include "ui/reportlist.h"
 
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 namespace
 {
@@ -60,41 +63,56 @@ QString field(const char* name)
     return QString::fromUtf8(name);
 }
 
-// Appends the lot's documents of one table; the product of the first one goes to `product`.
+// Appends the lot's documents of one table, read as the database hands them over; the product
+// of the first one goes to `product`. A query that fails adds nothing.
 void readDocuments(Database& db, const DocumentTable& source, const QString& lot,
                    std::vector<LotDocument>& documents, LotHistory::Product& product)
 {
-    const int handle = db.OpenTable(QStringLiteral("select * from ") + field(source.table) +
-                                        QStringLiteral(" where 入库单号=? "),
-                                    {lot});
-    if (handle == 0)
+    // The columns are found once per table, on its first row.
+    struct Columns {
+        int id, name, unit, number, quantity, date, person, remark, choice;
+    };
+    std::optional<Columns> columns;
+    std::vector<LotDocument> read;
+    LotHistory::Product firstProduct;
+    const bool ok = db.forEachRow(
+        QStringLiteral("select * from ") + field(source.table) +
+            QStringLiteral(" where 入库单号=? "),
+        {lot}, [&](const RecordSet& set) {
+            if (!columns) {
+                columns =
+                    Columns{set.findColumn(QStringLiteral("产品ID")),
+                            set.findColumn(QStringLiteral("产品名称")),
+                            set.findColumn(QStringLiteral("产品单位")),
+                            set.findColumn(field(source.number)),
+                            set.findColumn(field(source.quantity)),
+                            set.findColumn(field(source.date)),
+                            set.findColumn(field(source.person)),
+                            set.findColumn(QStringLiteral("备注")),
+                            source.resaleChoice ? set.findColumn(field(source.resaleChoice)) : -1};
+                firstProduct = {set.currentDisplay(columns->id), set.currentDisplay(columns->name),
+                                set.currentDisplay(columns->unit)};
+            }
+            LotDocument document;
+            document.kind = source.kind;
+            document.number = set.currentDisplay(columns->number);
+            document.dateText = set.currentDisplay(columns->date);
+            const FieldValue amount =
+                columns->quantity >= 0 ? set.currentValue(columns->quantity) : FieldValue();
+            document.quantityText = amount.forDisplay();
+            document.quantity = quantityOf(amount);
+            if (source.resaleChoice)
+                document.resaleChoice = set.currentDisplay(columns->choice);
+            document.person = set.currentDisplay(columns->person);
+            document.remark = set.currentDisplay(columns->remark);
+            read.push_back(std::move(document));
+        });
+    if (!ok)
         return;
-    const QString number = field(source.number);
-    const QString quantity = field(source.quantity);
-    const QString date = field(source.date);
-    const QString person = field(source.person);
-    const QString remark = QStringLiteral("备注");
-    const QString choice = source.resaleChoice ? field(source.resaleChoice) : QString();
-    if (!db.IsEOF(handle))
-        product = {db.readDisplay(handle, QStringLiteral("产品ID")),
-                   db.readDisplay(handle, QStringLiteral("产品名称")),
-                   db.readDisplay(handle, QStringLiteral("产品单位"))};
-    while (!db.IsEOF(handle)) {
-        LotDocument document;
-        document.kind = source.kind;
-        document.number = db.readDisplay(handle, number);
-        document.dateText = db.readDisplay(handle, date);
-        const FieldValue amount = db.ReadColByName(handle, quantity);
-        document.quantityText = amount.forDisplay();
-        document.quantity = quantityOf(amount);
-        if (!choice.isEmpty())
-            document.resaleChoice = db.readDisplay(handle, choice);
-        document.person = db.readDisplay(handle, person);
-        document.remark = db.readDisplay(handle, remark);
-        documents.push_back(std::move(document));
-        db.MoveNext(handle);
-    }
-    db.CloseTable(handle);
+    if (!read.empty())
+        product = firstProduct;
+    documents.insert(documents.end(), std::make_move_iterator(read.begin()),
+                     std::make_move_iterator(read.end()));
 }
 
 // The timestamp digits of a document number (after its two-letter prefix), without leading
@@ -112,10 +130,9 @@ QStringView numberDigits(const QString& number)
     return QStringView(number).mid(first, last - first);
 }
 
-int compareNumbers(const QString& a, const QString& b)
+// Document numbers by their digits (as numbers), then as texts.
+int compareNumbers(QStringView digitsA, const QString& a, QStringView digitsB, const QString& b)
 {
-    const QStringView digitsA = numberDigits(a);
-    const QStringView digitsB = numberDigits(b);
     if (digitsA.size() != digitsB.size())
         return digitsA.size() < digitsB.size() ? -1 : 1;
     if (const int digits = digitsA.compare(digitsB); digits != 0)
@@ -123,14 +140,15 @@ int compareNumbers(const QString& a, const QString& b)
     return a.compare(b);
 }
 
-// The same day's order: the lot's stock-in first, then by document number.
-bool sameDayBefore(const LotDocument& a, const LotDocument& b)
+// The same day's order: the lot's stock-in first, then by document number (with its digits).
+bool sameDayBefore(const LotDocument& a, QStringView digitsA, const LotDocument& b,
+                   QStringView digitsB)
 {
     const bool stockInA = a.kind == LotDocumentKind::StockIn;
     const bool stockInB = b.kind == LotDocumentKind::StockIn;
     if (stockInA != stockInB)
         return stockInA;
-    return compareNumbers(a.number, b.number) < 0;
+    return compareNumbers(digitsA, a.number, digitsB, b.number) < 0;
 }
 
 } // namespace
@@ -176,6 +194,30 @@ double lotDocumentEffect(LotDocumentKind kind, double quantity, const QString& r
 
 QDate lotDocumentDate(const QString& text)
 {
+    // The form the windows write ("2018-3-5", ASCII digits and hyphens) is read by hand; any
+    // other form goes through the pattern.
+    qsizetype at = 0;
+    const auto number = [&text, &at](int most) {
+        int value = 0;
+        const qsizetype first = at;
+        while (at < text.size() && at - first < most && text.at(at) >= QLatin1Char('0') &&
+               text.at(at) <= QLatin1Char('9'))
+            value = value * 10 + (text.at(at++).unicode() - '0');
+        return at > first ? value : -1;
+    };
+    const auto hyphen = [&text, &at] {
+        return at < text.size() && text.at(at++) == QLatin1Char('-');
+    };
+    const int year = number(4);
+    if (year >= 0 && hyphen()) {
+        const int month = number(2);
+        if (month >= 0 && hyphen()) {
+            const int day = number(2);
+            if (day >= 0 && (at == text.size() || !text.at(at).isDigit()))
+                return QDate(year, month, day);
+        }
+    }
+
     static const QRegularExpression pattern(
         QStringLiteral("^\\s*(\\d{1,4})\\s*[-/年]\\s*(\\d{1,2})\\s*[-/月]\\s*(\\d{1,2})(?!\\d)"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -192,7 +234,7 @@ bool lotDocumentBefore(const LotDocument& a, const LotDocument& b)
         return dateA.isValid();
     if (dateA != dateB)
         return dateA < dateB;
-    return sameDayBefore(a, b);
+    return sameDayBefore(a, numberDigits(a.number), b, numberDigits(b.number));
 }
 
 QString lotEffectText(double effect)
@@ -237,20 +279,23 @@ LotHistory::LotHistory(QString lot, std::vector<LotDocument> documents, std::opt
       mProduct(std::move(product))
 {
     // Each date is read once, not at every comparison.
+    // Each date and each number's digits are read once, not at every comparison.
     struct Keyed {
         QDate date;
+        QStringView digits;
         LotDocument* document;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(mDocuments.size());
     for (LotDocument& document : mDocuments)
-        keyed.push_back({lotDocumentDate(document.dateText), &document});
+        keyed.push_back(
+            {lotDocumentDate(document.dateText), numberDigits(document.number), &document});
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.date.isValid() != b.date.isValid())
             return a.date.isValid();
         if (a.date != b.date)
             return a.date < b.date;
-        return sameDayBefore(*a.document, *b.document);
+        return sameDayBefore(*a.document, a.digits, *b.document, b.digits);
     });
     std::vector<LotDocument> ordered;
     ordered.reserve(mDocuments.size());
@@ -299,16 +344,35 @@ QList<ReportColumn> LotHistory::listColumns()
     });
 }
 
-std::vector<QStringList> LotHistory::listRows() const
+ReportRows LotHistory::packedListRows() const
 {
-    std::vector<QStringList> rows;
-    rows.reserve(mDocuments.size());
+    ReportRows rows;
     int position = 1;
     for (const LotDocument& document : mDocuments) {
-        rows.push_back({QString::number(position++), lotDocumentKindText(document.kind),
-                        document.number, document.dateText, document.quantityText,
-                        lotEffectText(document.effect), document.person, document.remark,
-                        quantityText(document.balance)});
+        rows.beginRow();
+        rows.addCell(QString::number(position++));
+        rows.addCell(lotDocumentKindText(document.kind));
+        rows.addCell(document.number);
+        rows.addCell(document.dateText);
+        rows.addCell(document.quantityText);
+        rows.addCell(lotEffectText(document.effect));
+        rows.addCell(document.person);
+        rows.addCell(document.remark);
+        rows.addCell(quantityText(document.balance));
+    }
+    return rows;
+}
+
+std::vector<QStringList> LotHistory::listRows() const
+{
+    const ReportRows packed = packedListRows();
+    std::vector<QStringList> rows;
+    rows.reserve(std::size_t(packed.rowCount()));
+    for (int r = 0; r < packed.rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < packed.cellCount(r); ++c)
+            row.append(packed.cell(r, c));
+        rows.push_back(row);
     }
     return rows;
 }

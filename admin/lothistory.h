@@ -10,6 +10,7 @@
 #include <vector>
 
 class Database;
+class ReportRows;
 struct ReportColumn;
 
 // The seven kinds of document that can name a stock lot, in the order the history names them.
@@ -97,6 +98,8 @@ public:
     // after the document).
     static QList<ReportColumn> listColumns();
     std::vector<QStringList> listRows() const;
+    // The same rows packed for the list.
+    ReportRows packedListRows() const;
 
 private:
     QString mLot;

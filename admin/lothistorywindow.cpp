@@ -83,7 +83,7 @@ void LotHistoryWindow::reload()
     mProductName->setText(history.product().name);
     mUnit->setText(history.product().unit);
     mList->clear();
-    mList->appendRows(history.listRows());
+    mList->appendPackedRows(history.packedListRows());
 
     mStatus->setText(history.statusText());
     // A ledger that disagrees with the stock is shown in red; otherwise the usual text colour.

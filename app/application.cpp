@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/application.h"
+#include "app/iconstrip.h"
 
 #include "admin/autobackup.h"
 #include "app/commandline.h"
@@ -97,6 +98,7 @@ void configureApplication(QApplication& application)
     // Chinese glyphs, and hinting every glyph costs the start-up several milliseconds.
     font.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(font);
+    QApplication::setStyle(new ApplicationStyle);
     installQtTranslations(application);
 }
 
@@ -121,7 +123,7 @@ int runApplication(int argc, char** argv)
     configureApplication(application);
     // The menu entry's name, so that desktops show the entry's icon and name for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral(TARNEL_DESKTOP_ID));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.svg")));
+    QApplication::setWindowIcon(builtInIcon(QStringLiteral("program")));
 
     const DataLocation location =
         locateData(QCoreApplication::applicationDirPath(), request.databasePath,

@@ -54,15 +54,15 @@ struct StripEntry {
     const char* icon;
 };
 constexpr std::array<StripEntry, 9> kStrip = {{
-    {"管理员登录", ":/icons/login.svg"},
-    {"详细信息", ":/icons/details.svg"},
-    {"入库管理", ":/icons/stockin.svg"},
-    {"出库管理", ":/icons/stockout.svg"},
-    {"销售管理", ":/icons/sales.svg"},
-    {"退货管理", ":/icons/salesreturn.svg"},
-    {"借用管理", ":/icons/borrowing.svg"},
-    {"归还管理", ":/icons/loanreturn.svg"},
-    {"问题产品", ":/icons/problem.svg"},
+    {"管理员登录", "login"},
+    {"详细信息", "details"},
+    {"入库管理", "stockin"},
+    {"出库管理", "stockout"},
+    {"销售管理", "sales"},
+    {"退货管理", "salesreturn"},
+    {"借用管理", "borrowing"},
+    {"归还管理", "loanreturn"},
+    {"问题产品", "problem"},
 }};
 
 enum StripPosition { Login = 0, Details = 1, FirstWorkingWindow = 2 };
@@ -155,7 +155,7 @@ void MainWindow::buildControls()
     mIcons->setSpacing(0);
     mIcons->setGridSize(QSize(88, 68));
     for (const StripEntry& entry : kStrip) {
-        auto* item = new QListWidgetItem(QIcon(QString::fromLatin1(entry.icon)),
+        auto* item = new QListWidgetItem(builtInIcon(QString::fromLatin1(entry.icon)),
                                          QString::fromUtf8(entry.caption), mIcons);
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
@@ -184,13 +184,8 @@ void MainWindow::buildControls()
                                          QStringLiteral("库存预警"), QRect(724, 252, 88, 24));
     mStockAlert = new StockAlertIndicator(mContext, alertButton, mStockList, 2, 4);
 
-    auto* feedbackLink =
-        placeControl(new QLabel(client), QStringLiteral("超级链接框1"), QRect(693, 504, 136, 24));
-    feedbackLink->setText(QStringLiteral("<a href=\"%1\">投诉问题 给我留言</a>")
-                              .arg(kFeedbackAddress.toHtmlEscaped()));
-    feedbackLink->setTextFormat(Qt::RichText);
-    feedbackLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    feedbackLink->setOpenExternalLinks(true);
+    placeControl(new LinkLabel(QStringLiteral("投诉问题 给我留言"), QUrl(kFeedbackAddress), client),
+                 QStringLiteral("超级链接框1"), QRect(693, 504, 136, 24));
 }
 
 void MainWindow::openDatabase()

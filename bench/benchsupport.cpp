@@ -183,6 +183,22 @@ void printResult(const QString& what, const QString& comparedWith,
     std::fflush(stdout);
 }
 
+void printGoal(const QString& what, const std::vector<double>& runsMs, const QString& goal,
+               Measure measure)
+{
+    std::printf("RESULT|%s|absolute (median of %zu runs)|%.2f|||%s ms|%s\n", qPrintable(what),
+                runsMs.size(), median(runsMs), qPrintable(goal),
+                measure == Measure::Cpu ? "cpu" : "wall");
+    std::fflush(stdout);
+}
+
+void printRatio(const QString& what, const QString& detail, double ratio, const QString& goal)
+{
+    std::printf("RESULT|%s|%s|||%.2f|%s|\n", qPrintable(what), qPrintable(detail), ratio,
+                qPrintable(goal));
+    std::fflush(stdout);
+}
+
 void printFigure(const QString& what, const QString& detail, const QString& value)
 {
     std::printf("RESULT|%s|%s|%s||||\n", qPrintable(what), qPrintable(detail), qPrintable(value));

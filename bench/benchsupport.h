@@ -69,5 +69,10 @@ enum class Measure { Cpu, Wall };
 void printResult(const QString& what, const QString& comparedWith,
                  const std::vector<double>& oursMs, const std::vector<double>& theirsMs,
                  const QString& goal, Measure measure);
+// A time against a goal of its own (in ms, "<= 100"): RESULT|what|detail|median ms|||goal|clock
+void printGoal(const QString& what, const std::vector<double>& runsMs, const QString& goal,
+               Measure measure);
+// A ratio measured otherwise (memory): RESULT|what|detail|||ratio|goal|
+void printRatio(const QString& what, const QString& detail, double ratio, const QString& goal);
 // A figure without a comparison: RESULT|what|detail|value||||
 void printFigure(const QString& what, const QString& detail, const QString& value);

@@ -8,6 +8,7 @@
 // resident memory:
 //   peak_rss_kb N
 #include "app/application.h"
+#include "app/iconstrip.h"
 #include "app/mainwindow.h"
 #include "bench/shownmark.h"
 #include "core/clock.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool list = arguments.contains(QStringLiteral("--list"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.svg")));
+    QApplication::setWindowIcon(builtInIcon(QStringLiteral("program")));
 
     WidgetDialogService dialogs;
     SystemClock clock;

@@ -166,12 +166,19 @@ std::unique_ptr<ReportTable> buildReport(const PrintRequest& request)
         table.setText(4, i + S, source->columnTitle(selected.at(i - 1)));
     table.setAlignment(4, 1, 1, K + S, 5);
 
-    // The list's rows, cell by cell.
+    // The list's rows, cell by cell: the table names the list's own texts, without copies.
+    const ReportRows& listRows = source->reportModel()->rows();
+    const TextPool::Shift shared = table.shareTexts(listRows.texts());
+    char digits[16];
     for (int r = 1; r <= C; ++r) {
-        if (S == 1)
-            table.setText(r + 4, 1, QString::number(r));
+        if (S == 1) {
+            const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, r);
+            table.setTextUtf8(r + 4, 1, QByteArrayView(digits, written.ptr - digits));
+        }
         for (int i = 1; i <= K; ++i)
-            table.setText(r + 4, i + S, source->cellText(r - 1, selected.at(i - 1)));
+            table.setTextRef(
+                r + 4, i + S,
+                TextPool::shifted(listRows.cellRef(r - 1, selected.at(i - 1)), shared));
     }
     const int headingFontSize = table.style(4, 1).fontSize;
     table.setRowHeight(4, int(headingFontSize * 1.6));

@@ -99,19 +99,7 @@ ReportTable rowRangeOf(const ReportTable& table, int first, int last)
             rows.push_back(headings + r);
     }
 
-    ReportTable range;
-    range.insertColumns(1, table.columnCount());
-    range.appendRows(int(rows.size()));
-    for (int c = 1; c <= table.columnCount(); ++c)
-        range.setColumnWidth(c, table.columnWidth(c));
-    for (int i = 1; i <= int(rows.size()); ++i) {
-        const int source = rows[std::size_t(i - 1)];
-        range.setRowHeight(i, table.rowHeight(source));
-        for (int c = 1; c <= table.columnCount(); ++c) {
-            range.setText(i, c, table.text(source, c));
-            range.style(i, c) = table.style(source, c);
-        }
-    }
+    ReportTable range = table.rowsOf(rows);
     // A merged range keeps the part of it that was taken over.
     for (const QRect& merged : table.merges()) {
         int top = 0;

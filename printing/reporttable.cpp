@@ -41,25 +41,26 @@ void shiftRange(int& first, int& length, int before, int count)
 
 } // namespace
 
+size_t qHash(const ReportCellStyle& style, size_t seed)
+{
+    return qHashMulti(seed, style.fontFace, style.fontSize, style.textColour, style.bold,
+                      style.alignment, style.hasBackground, style.background, style.left, style.top,
+                      style.right, style.bottom);
+}
+
 ReportTable ReportTable::fromTemplate()
 {
     ReportTable table;
     table.mRows = kTemplateRows;
     table.mColumns = kTemplateColumns;
-    table.mCells.assign(kTemplateRows, std::vector<Cell>(kTemplateColumns));
+    table.mCells.resize(kTemplateColumns);
+    for (Column& column : table.mCells) {
+        column.texts.assign(kTemplateRows, 0);
+        column.looks.assign(kTemplateRows, 0);
+    }
     table.mRowHeights.assign(kTemplateRows, kTemplateRowHeight);
     table.mColumnWidths.assign(kTemplateColumns, kTemplateColumnWidth);
     return table;
-}
-
-ReportTable::Cell& ReportTable::cell(int row, int column)
-{
-    return mCells[std::size_t(row - 1)][std::size_t(column - 1)];
-}
-
-const ReportTable::Cell& ReportTable::cell(int row, int column) const
-{
-    return mCells[std::size_t(row - 1)][std::size_t(column - 1)];
 }
 
 void ReportTable::insertRows(int before, int count)
@@ -70,15 +71,15 @@ void ReportTable::insertRows(int before, int count)
 
     // New rows take the look and height of the row above them (of the row below when inserted
     // at the top), without its texts.
-    std::vector<Cell> pattern(static_cast<std::size_t>(mColumns));
     int height = kTemplateRowHeight;
     const int neighbour = before > 1 ? before - 1 : (mRows > 0 ? before : 0);
-    if (neighbour > 0) {
-        for (int c = 1; c <= mColumns; ++c)
-            pattern[std::size_t(c - 1)].style = cell(neighbour, c).style;
+    if (neighbour > 0)
         height = rowHeight(neighbour);
+    for (Column& column : mCells) {
+        const quint16 look = neighbour > 0 ? column.looks[std::size_t(neighbour - 1)] : 0;
+        column.texts.insert(column.texts.begin() + (before - 1), std::size_t(count), 0);
+        column.looks.insert(column.looks.begin() + (before - 1), std::size_t(count), look);
     }
-    mCells.insert(mCells.begin() + (before - 1), std::size_t(count), pattern);
     mRowHeights.insert(mRowHeights.begin() + (before - 1), std::size_t(count), height);
     mRows += count;
 
@@ -96,7 +97,10 @@ void ReportTable::appendRows(int count)
         return;
     // Appended rows are fresh template rows, whatever the last row looks like (it is often a
     // black rule row of height 1).
-    mCells.insert(mCells.end(), std::size_t(count), std::vector<Cell>(std::size_t(mColumns)));
+    for (Column& column : mCells) {
+        column.texts.insert(column.texts.end(), std::size_t(count), 0);
+        column.looks.insert(column.looks.end(), std::size_t(count), 0);
+    }
     mRowHeights.insert(mRowHeights.end(), std::size_t(count), kTemplateRowHeight);
     mRows += count;
 }
@@ -110,13 +114,13 @@ void ReportTable::insertColumns(int before, int count)
     // New columns take the look and width of the column left of them (of the column right of
     // them when inserted first).
     const int neighbour = before > 1 ? before - 1 : (mColumns > 0 ? before : 0);
-    for (int r = 1; r <= mRows; ++r) {
-        Cell pattern;
-        if (neighbour > 0)
-            pattern.style = cell(r, neighbour).style;
-        std::vector<Cell>& cells = mCells[std::size_t(r - 1)];
-        cells.insert(cells.begin() + (before - 1), std::size_t(count), pattern);
-    }
+    Column pattern;
+    pattern.texts.assign(std::size_t(mRows), 0);
+    if (neighbour > 0)
+        pattern.looks = mCells[std::size_t(neighbour - 1)].looks;
+    else
+        pattern.looks.assign(std::size_t(mRows), 0);
+    mCells.insert(mCells.begin() + (before - 1), std::size_t(count), pattern);
     const int width = neighbour > 0 ? columnWidth(neighbour) : kTemplateColumnWidth;
     mColumnWidths.insert(mColumnWidths.begin() + (before - 1), std::size_t(count), width);
     mColumns += count;
@@ -138,28 +142,92 @@ QString ReportTable::text(int row, int column) const
 {
     if (!contains(row, column))
         return {};
-    return cell(row, column).text;
+    return mTexts.text(mCells[std::size_t(column - 1)].texts[std::size_t(row - 1)]);
 }
 
 void ReportTable::setText(int row, int column, const QString& text)
 {
-    if (!contains(row, column))
-        return;
-    cell(row, column).text = text;
+    if (contains(row, column))
+        mCells[std::size_t(column - 1)].texts[std::size_t(row - 1)] = mTexts.add(text);
+}
+
+void ReportTable::setTextUtf8(int row, int column, QByteArrayView text)
+{
+    if (contains(row, column))
+        mCells[std::size_t(column - 1)].texts[std::size_t(row - 1)] = mTexts.addUtf8(text);
+}
+
+TextPool::Shift ReportTable::shareTexts(const TextPool& pool)
+{
+    return mTexts.share(pool);
+}
+
+void ReportTable::setTextRef(int row, int column, TextPool::Ref ref)
+{
+    if (contains(row, column))
+        mCells[std::size_t(column - 1)].texts[std::size_t(row - 1)] = ref;
 }
 
 const ReportCellStyle& ReportTable::style(int row, int column) const
 {
     static const ReportCellStyle outside;
-    return contains(row, column) ? cell(row, column).style : outside;
+    if (!contains(row, column))
+        return outside;
+    return mLooks[mCells[std::size_t(column - 1)].looks[std::size_t(row - 1)]];
 }
 
-ReportCellStyle& ReportTable::style(int row, int column)
+std::optional<quint16> ReportTable::lookIndex(const ReportCellStyle& look)
 {
-    if (contains(row, column))
-        return cell(row, column).style;
-    mScratchStyle = ReportCellStyle();
-    return mScratchStyle;
+    const auto found = mLookIndex.constFind(look);
+    if (found != mLookIndex.constEnd())
+        return *found;
+    if (mLooks.size() > 0xFFFF)
+        return std::nullopt;
+    const auto index = quint16(mLooks.size());
+    mLooks.push_back(look);
+    mLookIndex.insert(look, index);
+    return index;
+}
+
+void ReportTable::setStyle(int row, int column, const ReportCellStyle& style)
+{
+    if (!contains(row, column))
+        return;
+    if (const std::optional<quint16> index = lookIndex(style))
+        mCells[std::size_t(column - 1)].looks[std::size_t(row - 1)] = *index;
+}
+
+template <typename Change>
+void ReportTable::restyle(int row, int column, int rows, int columns, Change change)
+{
+    const Span span = clampedSpan(row, column, rows, columns, mRows, mColumns);
+    if (span.isEmpty())
+        return;
+    // The cells of a range share a few looks: each old look (with the cell's place on the
+    // range's top and bottom edges) is changed once per column and its new index reused.
+    std::vector<int> changed;
+    for (int c = span.firstColumn; c <= span.lastColumn; ++c) {
+        changed.assign(mLooks.size() * 4, -1);
+        std::deque<quint16>& looks = mCells[std::size_t(c - 1)].looks;
+        for (int r = span.firstRow; r <= span.lastRow; ++r) {
+            quint16& index = looks[std::size_t(r - 1)];
+            const bool top = r == span.firstRow;
+            const bool bottom = r == span.lastRow;
+            const std::size_t key = std::size_t(index) * 4 + (top ? 1 : 0) + (bottom ? 2 : 0);
+            if (key < changed.size() && changed[key] >= 0) {
+                index = quint16(changed[key]);
+                continue;
+            }
+            ReportCellStyle look = mLooks[index];
+            change(look, top, bottom, c == span.firstColumn, c == span.lastColumn);
+            const std::optional<quint16> now = lookIndex(look);
+            if (!now)
+                continue;
+            if (key < changed.size())
+                changed[key] = *now;
+            index = *now;
+        }
+    }
 }
 
 void ReportTable::merge(int row, int column, int rows, int columns)
@@ -184,55 +252,42 @@ QRect ReportTable::spanOf(int row, int column) const
     return QRect(column, row, 1, 1);
 }
 
-namespace
-{
-
-template <typename Change>
-void forEachStyle(ReportTable& table, int row, int column, int rows, int columns, Change change)
-{
-    const Span span =
-        clampedSpan(row, column, rows, columns, table.rowCount(), table.columnCount());
-    for (int r = span.firstRow; r <= span.lastRow; ++r) {
-        for (int c = span.firstColumn; c <= span.lastColumn; ++c)
-            change(table.style(r, c));
-    }
-}
-
-} // namespace
-
 void ReportTable::setFontFace(int row, int column, int rows, int columns, const QString& face)
 {
-    forEachStyle(*this, row, column, rows, columns,
-                 [&face](ReportCellStyle& style) { style.fontFace = face; });
+    restyle(row, column, rows, columns,
+            [&face](ReportCellStyle& style, bool, bool, bool, bool) { style.fontFace = face; });
 }
 
 void ReportTable::setFontSize(int row, int column, int rows, int columns, int size)
 {
-    forEachStyle(*this, row, column, rows, columns,
-                 [size](ReportCellStyle& style) { style.fontSize = size; });
+    restyle(row, column, rows, columns,
+            [size](ReportCellStyle& style, bool, bool, bool, bool) { style.fontSize = size; });
 }
 
 void ReportTable::setTextColour(int row, int column, int rows, int columns, RgbValue colour)
 {
-    forEachStyle(*this, row, column, rows, columns,
-                 [colour](ReportCellStyle& style) { style.textColour = colour; });
+    restyle(row, column, rows, columns, [colour](ReportCellStyle& style, bool, bool, bool, bool) {
+        style.textColour = colour;
+    });
 }
 
 void ReportTable::setBold(int row, int column, int rows, int columns, bool bold)
 {
-    forEachStyle(*this, row, column, rows, columns,
-                 [bold](ReportCellStyle& style) { style.bold = bold; });
+    restyle(row, column, rows, columns,
+            [bold](ReportCellStyle& style, bool, bool, bool, bool) { style.bold = bold; });
 }
 
 void ReportTable::setAlignment(int row, int column, int rows, int columns, int alignment)
 {
-    forEachStyle(*this, row, column, rows, columns,
-                 [alignment](ReportCellStyle& style) { style.alignment = alignment; });
+    restyle(row, column, rows, columns,
+            [alignment](ReportCellStyle& style, bool, bool, bool, bool) {
+                style.alignment = alignment;
+            });
 }
 
 void ReportTable::setBackground(int row, int column, int rows, int columns, RgbValue colour)
 {
-    forEachStyle(*this, row, column, rows, columns, [colour](ReportCellStyle& style) {
+    restyle(row, column, rows, columns, [colour](ReportCellStyle& style, bool, bool, bool, bool) {
         style.hasBackground = true;
         style.background = colour;
     });
@@ -240,36 +295,53 @@ void ReportTable::setBackground(int row, int column, int rows, int columns, RgbV
 
 void ReportTable::setLines(int row, int column, int rows, int columns, int code, int kind)
 {
-    const Span span = clampedSpan(row, column, rows, columns, mRows, mColumns);
-    if (span.isEmpty())
-        return;
     const int line = kind == 1 ? 2 : 1;
-    for (int r = span.firstRow; r <= span.lastRow; ++r) {
-        for (int c = span.firstColumn; c <= span.lastColumn; ++c) {
-            ReportCellStyle& look = cell(r, c).style;
-            if ((code & LineLeft) && c == span.firstColumn)
-                look.left = line;
-            if ((code & LineTop) && r == span.firstRow)
-                look.top = line;
-            if ((code & LineRight) && c == span.lastColumn)
-                look.right = line;
-            if ((code & LineBottom) && r == span.lastRow)
-                look.bottom = line;
-            // An inner line is kept on both cells that it separates.
-            if (code & LineInnerVertical) {
-                if (c > span.firstColumn)
+    restyle(row, column, rows, columns,
+            [code, line](ReportCellStyle& look, bool top, bool bottom, bool left, bool right) {
+                if ((code & LineLeft) && left)
                     look.left = line;
-                if (c < span.lastColumn)
-                    look.right = line;
-            }
-            if (code & LineInnerHorizontal) {
-                if (r > span.firstRow)
+                if ((code & LineTop) && top)
                     look.top = line;
-                if (r < span.lastRow)
+                if ((code & LineRight) && right)
+                    look.right = line;
+                if ((code & LineBottom) && bottom)
                     look.bottom = line;
-            }
+                // An inner line is kept on both cells that it separates.
+                if (code & LineInnerVertical) {
+                    if (!left)
+                        look.left = line;
+                    if (!right)
+                        look.right = line;
+                }
+                if (code & LineInnerHorizontal) {
+                    if (!top)
+                        look.top = line;
+                    if (!bottom)
+                        look.bottom = line;
+                }
+            });
+}
+
+ReportTable ReportTable::rowsOf(const std::vector<int>& rows) const
+{
+    ReportTable range;
+    range.mRows = int(rows.size());
+    range.mColumns = mColumns;
+    range.mTexts = mTexts;
+    range.mLooks = mLooks;
+    range.mLookIndex = mLookIndex;
+    range.mColumnWidths = mColumnWidths;
+    range.mCells.resize(mCells.size());
+    for (std::size_t c = 0; c < mCells.size(); ++c) {
+        for (const int row : rows) {
+            const bool inside = row >= 1 && row <= mRows;
+            range.mCells[c].texts.push_back(inside ? mCells[c].texts[std::size_t(row - 1)] : 0);
+            range.mCells[c].looks.push_back(inside ? mCells[c].looks[std::size_t(row - 1)] : 0);
         }
     }
+    for (const int row : rows)
+        range.mRowHeights.push_back(row >= 1 && row <= mRows ? rowHeight(row) : kTemplateRowHeight);
+    return range;
 }
 
 int ReportTable::rowHeight(int row) const
@@ -370,15 +442,21 @@ std::vector<ReportPage> paginate(const ReportTable& table, int printableHeight)
             ++onPage;
         }
     } else {
+        std::vector<QRect> tallMerges;
+        for (const QRect& merged : table.merges()) {
+            if (merged.height() > 1 && merged.x() <= table.columnCount() &&
+                merged.x() + merged.width() - 1 >= 1)
+                tallMerges.push_back(merged);
+        }
         int used = headingHeight;
         int r = headingRows + 1;
         while (r <= table.rowCount()) {
-            // Rows merged together (the remarks) go onto one page.
+            // Rows merged together (the remarks) go onto one page. A cell lies in one merged
+            // range at most, so the ranges that start on this row say how far it reaches.
             int last = r;
-            for (int c = 1; c <= table.columnCount(); ++c) {
-                const QRect span = table.spanOf(r, c);
-                if (span.y() == r)
-                    last = std::max(last, span.y() + span.height() - 1);
+            for (const QRect& merged : tallMerges) {
+                if (merged.y() == r)
+                    last = std::max(last, merged.y() + merged.height() - 1);
             }
             int height = 0;
             for (int b = r; b <= last; ++b)

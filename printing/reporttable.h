@@ -2,10 +2,14 @@
 #pragma once
 
 #include "printing/printrequest.h"
+#include "ui/textpool.h"
 
+#include <QHash>
 #include <QRect>
 #include <QString>
 
+#include <deque>
+#include <optional>
 #include <vector>
 
 // The look of one cell of a report table. Sizes are in table units: tenths of a millimetre.
@@ -23,7 +27,10 @@ struct ReportCellStyle {
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    bool operator==(const ReportCellStyle& other) const = default;
 };
+size_t qHash(const ReportCellStyle& style, size_t seed = 0);
 
 // Line codes over a range: 1 left edge, 2 top edge, 4 right edge, 8 bottom edge (15 the whole
 // frame), 16 the inner vertical lines, 32 the inner horizontal lines (48 the inner grid). Kind 0
@@ -68,6 +75,12 @@ struct ReportPrintSettings {
 // A printable table: text cells addressed by row and column from 1, each with its style, merged
 // ranges, row heights and column widths, a number of heading rows repeated on every page, and
 // the print settings.
+//
+// A report of a million rows stays small: the cells are kept column by column in chunks (growing
+// never moves them), each cell an 8-byte reference to its text in a TextPool (texts taken from a
+// list share the list's own blocks) and the 2-byte index of its look in the table's list of the
+// different looks it has; a table holds at most 65,535 different looks (a change that would make
+// more leaves the cells as they were). Copies share the texts.
 class ReportTable
 {
 public:
@@ -83,9 +96,14 @@ public:
     // Outside the table: an empty text, and writes that change nothing.
     QString text(int row, int column) const;
     void setText(int row, int column, const QString& text);
-    // Outside the table: the default style, and a scratch style whose changes are dropped.
+    void setTextUtf8(int row, int column, QByteArrayView text);
+    // Lets setTextRef name the texts of pool (shared, not copied): the returned shift turns the
+    // pool's references into this table's.
+    TextPool::Shift shareTexts(const TextPool& pool);
+    void setTextRef(int row, int column, TextPool::Ref ref);
+    // Outside the table: the default style, and writes that change nothing.
     const ReportCellStyle& style(int row, int column) const;
-    ReportCellStyle& style(int row, int column);
+    void setStyle(int row, int column, const ReportCellStyle& style);
 
     // Range operations (first row, first column, number of rows, number of columns).
     void merge(int row, int column, int rows, int columns);
@@ -116,20 +134,30 @@ public:
     // Asked at every print and export of the report (see PrintPermission).
     void setPrintPermission(PrintPermission permission) { mPermission = std::move(permission); }
     bool mayPrint(QWidget* owner) const { return !mPermission || mPermission(owner); }
+    // A table of the given rows of this one (from 1, in the order given), with their texts,
+    // looks and heights and the column widths; no merges, no heading rows, default settings.
+    ReportTable rowsOf(const std::vector<int>& rows) const;
 
 private:
-    struct Cell {
-        QString text;
-        ReportCellStyle style;
+    struct Column {
+        std::deque<TextPool::Ref> texts;
+        std::deque<quint16> looks; // index into mLooks
     };
-    Cell& cell(int row, int column);
-    const Cell& cell(int row, int column) const;
     bool contains(int row, int column) const;
+    // The index of the look in mLooks, added when new; none when the list is full.
+    std::optional<quint16> lookIndex(const ReportCellStyle& look);
+    // Changes the look of every cell in the range: change(look, firstRow, lastRow, firstColumn,
+    // lastColumn) says for each cell whether it lies on the range's edges.
+    template <typename Change>
+    void restyle(int row, int column, int rows, int columns, Change change);
 
     int mRows = 0;
     int mColumns = 0;
-    std::vector<std::vector<Cell>> mCells; // [row - 1][column - 1]
-    std::vector<int> mRowHeights;
+    std::deque<Column> mCells; // [column - 1], each [row - 1]; never copied to grow
+    TextPool mTexts;
+    std::vector<ReportCellStyle> mLooks{ReportCellStyle()};
+    QHash<ReportCellStyle, quint16> mLookIndex{{ReportCellStyle(), 0}};
+    std::deque<int> mRowHeights;
     std::vector<int> mColumnWidths;
     std::vector<QRect> mMerges;
     int mFixedRows = 0;

@@ -141,6 +141,20 @@ int Database::OpenTable(const QString& sql, const QVariantList& params)
     return slot + 1;
 }
 
+bool Database::forEachRow(const QString& sql, const QVariantList& params,
+                          const std::function<void(const RecordSet&)>& row)
+{
+    mLastFailure = StatementFailure::Other;
+    if (sql.isEmpty() || !mBackend)
+        return false;
+    if (!mBackend->queryEach(sql, params, row)) {
+        noteFailure();
+        return false;
+    }
+    mLastFailure = StatementFailure::None;
+    return true;
+}
+
 RecordSet* Database::recordSet(int handle) const
 {
     if (handle < 1 || handle > kMaxRecordSets)
@@ -206,16 +220,23 @@ qint64 Database::readNumber(int handle, const QString& column) const
 
 QString Database::readDisplay(int handle, const QString& column) const
 {
-    // Texts and double precision numbers, most of what lists show, without building a value.
     if (const RecordSet* set = recordSet(handle)) {
         const int index = set->findColumn(column);
-        const RecordSet::Cell* cell = index >= 0 ? set->currentCell(index) : nullptr;
-        if (cell && cell->stored == RecordSet::Stored::Text)
-            return RecordSet::cellText(*cell);
-        if (cell && cell->stored == RecordSet::Stored::Real && cell->kind == FieldKind::Double)
-            return numberText(cell->real);
+        if (index >= 0 && set->currentCell(index))
+            return set->currentDisplay(index);
     }
     return ReadColByName(handle, column).forDisplay();
+}
+
+bool DatabaseBackend::queryEach(const QString& sql, const QVariantList& params,
+                                const std::function<void(const RecordSet&)>& row)
+{
+    const std::unique_ptr<RecordSet> set = query(sql, params);
+    if (!set)
+        return false;
+    for (; set->position() < set->rowCount(); set->moveNext())
+        row(*set);
+    return true;
 }
 
 std::optional<QByteArrayView> Database::readTextBytes(int handle, const QString& column) const

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,13 @@ public:
     bool IsBOF(int handle) const;
     void MoveNext(int handle);
     FieldValue ReadColByName(int handle, const QString& column) const;
+    // Runs a query and hands its rows to row one at a time, as they come: a record set that
+    // stands on the row (read it with currentCell, currentDisplay...; its texts are valid during
+    // the call only). Nothing of the result is kept, so a long list is filled without a copy of
+    // the whole result in memory; no record set of the table of 30 is used. False when the query
+    // failed, which may come after some rows were handed over.
+    bool forEachRow(const QString& sql, const QVariantList& params,
+                    const std::function<void(const RecordSet&)>& row);
     // Closes one record set; handle 0 closes all of them.
     void CloseTable(int handle);
     int openRecordSetCount() const;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 class RecordSet;
@@ -33,6 +34,11 @@ public:
     virtual bool execute(const QString& sql, const QVariantList& params) = 0;
     // Runs a query and reads its whole result; null on failure.
     virtual std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params) = 0;
+    // Runs a query and hands its rows to row one at a time, each in a record set standing on
+    // that row (its texts valid during the call only); false on failure, which may come after
+    // some rows. This one reads the whole result first; a backend that can do better streams.
+    virtual bool queryEach(const QString& sql, const QVariantList& params,
+                           const std::function<void(const RecordSet&)>& row);
 
     virtual bool begin(TransactionMode mode) = 0;
     virtual bool commit() = 0;

@@ -15,7 +15,12 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -192,7 +197,7 @@ private:
 
 // Whether the open connection's main database is a whole warehouse database (see
 // isWarehouseDatabase).
-bool checkWarehouse(Connection& file, QString* problem)
+bool checkWarehouse(Connection& file, QString* problem, WarehouseCheck check)
 {
     const auto fail = [problem](const QString& why) {
         if (problem)
@@ -203,9 +208,11 @@ bool checkWarehouse(Connection& file, QString* problem)
     if (sqlite3_exec(file.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK)
         return fail(file.error());
-    const QString integrity = integrityCheck(file.db);
-    if (integrity != QLatin1String("ok"))
-        return fail(integrity);
+    if (check == WarehouseCheck::Full) {
+        const QString integrity = integrityCheck(file.db);
+        if (integrity != QLatin1String("ok"))
+            return fail(integrity);
+    }
     const std::optional<TableColumns> tables = tableColumns(file.db);
     if (!tables)
         return fail(file.error());
@@ -226,7 +233,7 @@ bool checkWarehouse(Connection& file, QString* problem)
 
 } // namespace
 
-bool isWarehouseDatabase(const QString& path, QString* problem)
+bool isWarehouseDatabase(const QString& path, QString* problem, WarehouseCheck check)
 {
     if (!QFileInfo(path).isFile()) {
         if (problem)
@@ -240,7 +247,57 @@ bool isWarehouseDatabase(const QString& path, QString* problem)
             *problem = file.error();
         return false;
     }
-    return checkWarehouse(file, problem);
+    return checkWarehouse(file, problem, check);
+}
+
+bool copyFileBytes(const QString& source, QFile& target)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = target.handle();
+    if (out < 0 || !target.flush()) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    bool inKernel = true;
+    std::vector<char> buffer;
+    for (;;) {
+        ssize_t done = -1;
+        if (inKernel) {
+            done = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            // File systems (and kernels) that cannot copy between these files: the bytes go
+            // through this process instead, from where the copy stands.
+            if (done < 0 &&
+                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                buffer.resize(1 << 20);
+                continue;
+            }
+        } else {
+            done = ::read(in, buffer.data(), buffer.size());
+            for (ssize_t written = 0; done > 0 && written < done;) {
+                const ssize_t step =
+                    ::write(out, buffer.data() + written, std::size_t(done - written));
+                if (step < 0 && errno == EINTR)
+                    continue;
+                if (step <= 0) {
+                    done = -1;
+                    break;
+                }
+                written += step;
+            }
+        }
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            ok = done == 0;
+            break;
+        }
+    }
+    ::close(in);
+    return ok;
 }
 
 bool isWarehouseDatabaseImage(const QByteArray& image, QString* problem)
@@ -256,7 +313,7 @@ bool isWarehouseDatabaseImage(const QByteArray& image, QString* problem)
             *problem = memory.error();
         return false;
     }
-    return checkWarehouse(memory, problem);
+    return checkWarehouse(memory, problem, WarehouseCheck::Full);
 }
 
 bool writeDatabaseImage(const QByteArray& image, ReplacementFile& file)

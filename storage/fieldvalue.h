@@ -9,7 +9,7 @@
 #include <string_view>
 
 // The kind a field value carries, following the declared type of its column.
-enum class FieldKind {
+enum class FieldKind : quint8 {
     Text,
     LongInteger,
     ShortInteger,

@@ -106,6 +106,29 @@ FieldValue RecordSet::currentValue(int column) const
     return {};
 }
 
+QString RecordSet::currentDisplay(int column) const
+{
+    const Cell* cell = currentCell(column);
+    if (cell && cell->stored == Stored::Text)
+        return cellText(*cell);
+    if (cell && cell->stored == Stored::Real && cell->kind == FieldKind::Double)
+        return numberText(cell->real);
+    return currentValue(column).forDisplay();
+}
+
+void RecordSet::clearRows()
+{
+    if (mCellBlocks.size() > 1)
+        mCellBlocks.resize(1);
+    mCellCount = 0;
+    mByteBlocks.clear();
+    mBytesUsed = 0;
+    mLongValues.clear();
+    mKept.reset();
+    mRowCount = 0;
+    mPosition = 0;
+}
+
 QDateTime parseDateTimeText(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral(

@@ -93,6 +93,13 @@ public:
         return QString::fromUtf8(cell.bytes, qsizetype(cell.length));
     }
     FieldValue currentValue(int column) const;
+    // The current row's field as a list shows it (FieldValue::forDisplay), without building the
+    // value for texts and double precision numbers.
+    QString currentDisplay(int column) const;
+
+    // Drops the rows but keeps the columns and the memory of the cells, for the next row of a
+    // query read one row at a time.
+    void clearRows();
 
 private:
     static constexpr std::size_t kCellsPerBlock = 4096;
@@ -100,10 +107,11 @@ private:
 
     void pushCell(const Cell& cell)
     {
-        const std::size_t index = mCellCount % kCellsPerBlock;
-        if (index == 0)
+        // Blocks kept by clearRows() are filled again.
+        const std::size_t block = mCellCount / kCellsPerBlock;
+        if (block == mCellBlocks.size())
             mCellBlocks.push_back(std::make_unique<Cell[]>(kCellsPerBlock));
-        mCellBlocks.back()[index] = cell;
+        mCellBlocks[block][mCellCount % kCellsPerBlock] = cell;
         ++mCellCount;
     }
     const char* keepBytes(const char* data, std::size_t size);

@@ -149,3 +149,10 @@ CREATE UNIQUE INDEX IF NOT EXISTS 库存预警_产品ID ON 库存预警 (产品I
 CREATE INDEX IF NOT EXISTS 总数据库模块_产品ID ON 总数据库模块 (产品ID, 产品库存);
 -- The sales statistics read the date, price and quantity of every sale from this index alone.
 CREATE INDEX IF NOT EXISTS 销售管理模块_销售时间 ON 销售管理模块 (销售时间, 销售单价, 销售数量);
+-- A lot's documents are found by its 入库单号 (the lot history), without reading whole tables.
+CREATE INDEX IF NOT EXISTS 出库管理模块_入库单号 ON 出库管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 销售管理模块_入库单号 ON 销售管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 退货管理模块_入库单号 ON 退货管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 借用管理模块_入库单号 ON 借用管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 归还管理模块_入库单号 ON 归还管理模块 (入库单号);
+CREATE INDEX IF NOT EXISTS 问题处理模块_入库单号 ON 问题处理模块 (入库单号);

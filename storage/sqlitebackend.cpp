@@ -92,7 +92,9 @@ bool bindParameters(sqlite3_stmt* statement, const QVariantList& params)
     return true;
 }
 
-void appendCell(RecordSet& set, sqlite3_stmt* statement, int column)
+// Texts are copied into the record set, or (kept) left where SQLite holds them until the next
+// step.
+void appendCell(RecordSet& set, sqlite3_stmt* statement, int column, bool kept = false)
 {
     const int storageClass = sqlite3_column_type(statement, column);
     const std::optional<FieldKind>& declared = set.declaredKind(column);
@@ -105,7 +107,11 @@ void appendCell(RecordSet& set, sqlite3_stmt* statement, int column)
     case FieldKind::Text:
     case FieldKind::DateTime: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        set.appendText(kind, text, std::size_t(sqlite3_column_bytes(statement, column)));
+        const auto size = std::size_t(sqlite3_column_bytes(statement, column));
+        if (kept)
+            set.appendKeptText(kind, text, size);
+        else
+            set.appendText(kind, text, size);
         return;
     }
     case FieldKind::LongInteger:
@@ -185,6 +191,34 @@ public:
         return set;
     }
 
+    bool queryEach(const QString& sql, const QVariantList& params,
+                   const std::function<void(const RecordSet&)>& row) override
+    {
+        sqlite3_stmt* statement = prepareAndBind(sql, params);
+        if (!statement)
+            return false;
+        RecordSet set;
+        const int columns = sqlite3_column_count(statement);
+        for (int c = 0; c < columns; ++c)
+            set.addColumn(QString::fromUtf8(sqlite3_column_name(statement, c)),
+                          kindOfDeclaredType(sqlite3_column_decltype(statement, c)));
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            // The row's texts stay in SQLite's buffers: nothing is copied before the reader
+            // takes what it keeps.
+            set.clearRows();
+            for (int c = 0; c < columns; ++c)
+                appendCell(set, statement, c, true);
+            set.endRow();
+            row(set);
+        }
+        const bool ok = rc == SQLITE_DONE;
+        if (!ok)
+            noteFailure();
+        sqlite3_finalize(statement);
+        return ok;
+    }
+
     bool begin(TransactionMode mode) override
     {
         return run(mode == TransactionMode::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
@@ -199,47 +233,55 @@ public:
 
     bool backupTo(const QString& path, int waitMs) override
     {
-        // The whole database in one step, under one read lock: a writer's half-done changes are
-        // never copied, and a writer that holds the file longer than the wait makes the backup
-        // fail. The copy is taken into memory, checked there and written through the new file
-        // that the program made, which it never opens again by name.
-        sqlite3_busy_timeout(mDb, waitMs);
-        sqlite3_int64 size = 0;
-        unsigned char* bytes = sqlite3_serialize(mDb, "main", &size, 0);
-        sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
-        if (!bytes) {
-            mLastError = QString::fromUtf8(sqlite3_errmsg(mDb));
-            return false;
-        }
-        const QByteArray image =
-            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(size));
-        const bool written = writeBackup(image, path);
-        sqlite3_free(bytes);
-        return written;
-    }
-    bool isServer() const override { return false; }
-
-    void holdFileLock(std::unique_ptr<DatabaseFileLock> lock) { mFileLock = std::move(lock); }
-
-private:
-    bool writeBackup(const QByteArray& image, const QString& path)
-    {
-        QString problem;
-        if (!isWarehouseDatabaseImage(image, &problem)) {
-            mLastError = problem;
-            return false;
-        }
+        // Made exclusively beside the backup, readable by the owner only, and written through
+        // its open handle.
         ReplacementFile copy(path, FileAccess::OwnerOnly);
         if (!copy.isValid()) {
             mLastError = QStringLiteral("cannot create a file beside %1").arg(path);
             return false;
         }
-        if (!writeDatabaseImage(image, copy) || !copy.commit()) {
+        // The whole database under one read lock (waiting at most waitMs for a writer that holds
+        // the file): a writer's half-done changes are never copied.
+        sqlite3_busy_timeout(mDb, waitMs);
+        int rc = sqlite3_exec(mDb, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr,
+                              nullptr);
+        // A read that waited in vain still leaves the transaction begun: it is ended here, so
+        // that no later statement runs inside it.
+        if (rc != SQLITE_OK && !sqlite3_get_autocommit(mDb))
+            sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            // With a rollback journal the file itself holds every committed change, and no
+            // writer changes it while the lock is held: its bytes are copied as they are, as
+            // fast as the system copies a file. A write-ahead log keeps changes beside the file:
+            // then the database copies its pages (SQLite writes only to a named file).
+            if (usesRollbackJournal() &&
+                copyFileBytes(QString::fromUtf8(sqlite3_db_filename(mDb, "main")), *copy.file()))
+                rc = SQLITE_OK;
+            else
+                rc = copyPages(copy.path());
+            sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr);
+        }
+        sqlite3_busy_timeout(mDb, mBusyTimeoutMs);
+        if (rc != SQLITE_OK) {
+            mLastError = QString::fromUtf8(sqlite3_errstr(rc));
+            return false;
+        }
+        // The copy is byte for byte the database that was read: its header and tables are
+        // checked here, every page when it is restored.
+        QString problem;
+        if (!isWarehouseDatabase(copy.path(), &problem, WarehouseCheck::Structure)) {
+            mLastError = problem;
+            return false;
+        }
+        if (!copy.commit()) {
             mLastError = QStringLiteral("cannot put the backup in place of %1").arg(path);
             return false;
         }
         return true;
     }
+    bool isServer() const override { return false; }
+
+    void holdFileLock(std::unique_ptr<DatabaseFileLock> lock) { mFileLock = std::move(lock); }
 
 private:
     // The statements run last stay compiled, reset and without values, so that a run of the
@@ -305,6 +347,43 @@ private:
             return nullptr;
         }
         return statement;
+    }
+
+    // Whether the file's changes are committed into the file itself (not into a write-ahead
+    // log beside it).
+    bool usesRollbackJournal()
+    {
+        sqlite3_stmt* statement = nullptr;
+        QByteArray mode;
+        if (sqlite3_prepare_v2(mDb, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        return !mode.isEmpty() && mode.toLower() != "wal";
+    }
+
+    // Copies every page of the database into a new database file at target, in one step.
+    int copyPages(const QString& target)
+    {
+        sqlite3* copy = nullptr;
+        int rc =
+            sqlite3_open_v2(target.toUtf8().constData(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        // The new file needs no journal: it is thrown away unless the whole copy succeeds.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(copy, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_backup* backup = sqlite3_backup_init(copy, "main", mDb, "main");
+            if (backup) {
+                const int step = sqlite3_backup_step(backup, -1);
+                rc = sqlite3_backup_finish(backup);
+                if (step != SQLITE_DONE)
+                    rc = step;
+            } else {
+                rc = sqlite3_errcode(copy);
+            }
+        }
+        sqlite3_close(copy);
+        return rc;
     }
 
     // Records the failure of the last statement from the connection's error state.

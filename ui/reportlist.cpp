@@ -5,8 +5,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
-#include <cstring>
-#include <iterator>
 #include <utility>
 
 int ReportRows::cellCount(int row) const
@@ -18,20 +16,16 @@ int ReportRows::cellCount(int row) const
     return int(end - mRowStarts[std::size_t(row)]);
 }
 
-QString ReportRows::cell(int row, int column) const
+TextPool::Ref ReportRows::cellRef(int row, int column) const
 {
     if (column < 0 || column >= cellCount(row))
-        return {};
-    const Cell& cell = mCells[mRowStarts[std::size_t(row)] + std::size_t(column)];
-    if (cell.utf8)
-        return QString::fromUtf8(cell.bytes, cell.size);
-    return QString(reinterpret_cast<const QChar*>(cell.bytes), cell.size / 2);
+        return 0;
+    return mCells[mRowStarts[std::size_t(row)] + std::size_t(column)];
 }
 
-void ReportRows::reserve(qsizetype rows, qsizetype cellsPerRow)
+QString ReportRows::cell(int row, int column) const
 {
-    mRowStarts.reserve(std::size_t(rows));
-    mCells.reserve(std::size_t(rows * cellsPerRow));
+    return mTexts.text(cellRef(row, column));
 }
 
 void ReportRows::beginRow()
@@ -41,12 +35,12 @@ void ReportRows::beginRow()
 
 void ReportRows::addCell(QStringView text)
 {
-    mCells.push_back(store(text.utf16(), text.size() * 2, false));
+    mCells.push_back(mTexts.add(text));
 }
 
 void ReportRows::addCellUtf8(QByteArrayView text)
 {
-    mCells.push_back(store(text.data(), text.size(), true));
+    mCells.push_back(mTexts.addUtf8(text));
 }
 
 void ReportRows::addRow(const QStringList& cells)
@@ -56,42 +50,13 @@ void ReportRows::addRow(const QStringList& cells)
         addCell(text);
 }
 
-ReportRows::Cell ReportRows::store(const void* bytes, qsizetype size, bool utf8)
-{
-    Cell cell;
-    cell.utf8 = utf8;
-    if (size <= 0)
-        return cell;
-    cell.size = quint32(size);
-    char* target = nullptr;
-    // Blocks are not cleared first: every byte of them is written before it is read.
-    if (size > kBlockBytes / 4) {
-        // A long text gets a block of its own.
-        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(std::size_t(size)));
-        target = mBlocks.back().get();
-    } else {
-        // UTF-16 texts start on an even byte.
-        qsizetype start = mBlockUsed + (utf8 ? 0 : mBlockUsed % 2);
-        if (start + size > kBlockBytes) {
-            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(std::size_t(kBlockBytes)));
-            mBlock = mBlocks.back().get();
-            start = 0;
-        }
-        target = mBlock + start;
-        mBlockUsed = start + size;
-    }
-    std::memcpy(target, bytes, std::size_t(size));
-    cell.bytes = target;
-    return cell;
-}
-
 void ReportRows::setCell(int row, int column, QStringView text)
 {
     if (row < 0 || row >= rowCount() || column < 0)
         return;
     const int count = cellCount(row);
     const std::size_t start = mRowStarts[std::size_t(row)];
-    const Cell stored = store(text.utf16(), text.size() * 2, false);
+    const TextPool::Ref stored = mTexts.add(text);
     if (column < count) {
         mCells[start + std::size_t(column)] = stored;
         return;
@@ -99,7 +64,7 @@ void ReportRows::setCell(int row, int column, QStringView text)
     // The row grows: its new cells go in after its last one, and the rows below move down.
     const int added = column + 1 - count;
     const auto end = mCells.begin() + std::ptrdiff_t(start) + count;
-    const auto inserted = mCells.insert(end, std::size_t(added), Cell{});
+    const auto inserted = mCells.insert(end, std::size_t(added), TextPool::Ref(0));
     *(inserted + (added - 1)) = stored;
     for (std::size_t r = std::size_t(row) + 1; r < mRowStarts.size(); ++r)
         mRowStarts[r] += quint32(added);
@@ -112,13 +77,13 @@ void ReportRows::append(ReportRows&& other)
         other.clear();
         return;
     }
-    const quint32 shift = quint32(mCells.size());
+    const quint32 first = quint32(mCells.size());
     for (const quint32 start : other.mRowStarts)
-        mRowStarts.push_back(start + shift);
-    mCells.insert(mCells.end(), other.mCells.begin(), other.mCells.end());
+        mRowStarts.push_back(start + first);
     // The texts stay where they are; this takes over the blocks that hold them.
-    mBlocks.insert(mBlocks.end(), std::make_move_iterator(other.mBlocks.begin()),
-                   std::make_move_iterator(other.mBlocks.end()));
+    const TextPool::Shift shift = mTexts.adopt(std::move(other.mTexts));
+    for (const TextPool::Ref ref : other.mCells)
+        mCells.push_back(TextPool::shifted(ref, shift));
     other.clear();
 }
 
@@ -156,7 +121,6 @@ int ReportListModel::appendRow(const QString& firstCell)
 void ReportListModel::appendRows(std::vector<QStringList> rows)
 {
     ReportRows packed;
-    packed.reserve(qsizetype(rows.size()), rows.empty() ? 0 : rows.front().size());
     for (const QStringList& row : rows)
         packed.addRow(row);
     appendPackedRows(std::move(packed));

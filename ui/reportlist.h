@@ -8,6 +8,9 @@
 #include <QStringView>
 #include <QTreeView>
 
+#include "ui/textpool.h"
+
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -18,10 +21,10 @@ struct ReportColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// Rows of cell texts packed into large blocks: a long list costs a few allocations per block of
-// text instead of one per cell, and clearing it frees a handful of blocks. A cell keeps the text
-// as it was given, UTF-16 or UTF-8 (a list filled from the database keeps the stored bytes and
-// decodes only the cells that are read). Rows may hold any number of cells.
+// Rows of cell texts: the texts packed in a TextPool, each cell an 8-byte reference to its text,
+// kept in chunks (a long list never moves its cells to grow). A cell keeps the text as it was
+// given, UTF-16 or UTF-8 (a list filled from the database keeps the stored bytes and decodes only
+// the cells that are read). Rows may hold any number of cells.
 class ReportRows
 {
 public:
@@ -29,8 +32,10 @@ public:
     int cellCount(int row) const;
     // The text of a cell; an empty text outside the rows or past the row's last cell.
     QString cell(int row, int column) const;
+    // The same as a reference into texts() (0, the empty text, outside).
+    TextPool::Ref cellRef(int row, int column) const;
+    const TextPool& texts() const { return mTexts; }
 
-    void reserve(qsizetype rows, qsizetype cellsPerRow);
     // Starts a new row at the end; the cells added next belong to it.
     void beginRow();
     void addCell(QStringView text);
@@ -44,19 +49,9 @@ public:
     void clear();
 
 private:
-    struct Cell {
-        const char* bytes = nullptr;
-        quint32 size = 0; // in bytes
-        bool utf8 = false;
-    };
-    Cell store(const void* bytes, qsizetype size, bool utf8);
-
-    static constexpr qsizetype kBlockBytes = 65536;
-    std::vector<quint32> mRowStarts; // index of each row's first cell in mCells
-    std::vector<Cell> mCells;
-    std::vector<std::unique_ptr<char[]>> mBlocks;
-    char* mBlock = nullptr;             // the block being filled
-    qsizetype mBlockUsed = kBlockBytes; // bytes of it in use
+    std::deque<quint32> mRowStarts; // index of each row's first cell in mCells
+    std::deque<TextPool::Ref> mCells;
+    TextPool mTexts;
 };
 
 // The text colour of a cell of a report list (an invalid colour: the list's own). Asked only for
@@ -82,6 +77,7 @@ public:
     void appendPackedRows(ReportRows rows);
     void setCell(int row, int column, const QString& text);
     QString cell(int row, int column) const;
+    const ReportRows& rows() const { return mRows; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

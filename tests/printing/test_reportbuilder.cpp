@@ -358,6 +358,12 @@ void ReportBuilderTest::layoutWithSerialColumn()
     QCOMPARE(table->text(6, 2), QStringLiteral("2"));
     QCOMPARE(table->text(6, 3), QStringLiteral("螺母"));
     QCOMPARE(table->text(5, 5), QStringLiteral("0.5"));
+    // The report names the list's own texts: they stay when the list is refilled, in a row
+    // range taken from it too.
+    mList->clear();
+    mList->appendRows({{"垫片", "1", "9"}});
+    QCOMPARE(table->text(6, 3), QStringLiteral("螺母"));
+    QCOMPARE(rowRangeOf(*table, 2, 2).text(5, 3), QStringLiteral("螺母"));
     const QList<int> alignments = {5, 4, 6, 5};
     for (int c = 2; c <= 5; ++c)
         QCOMPARE(table->style(5, c).alignment, alignments.at(c - 2));
@@ -697,8 +703,12 @@ void ReportBuilderTest::layoutLeavesTableAlone()
     QCOMPARE(table.printSettings().marginTop, before.marginTop);
     QCOMPARE(table.printSettings().marginBottom, before.marginBottom);
 
-    table.style(0, 1).bold = true;
-    table.style(table.rowCount() + 1, table.columnCount() + 1).fontSize = 99;
+    ReportCellStyle bold;
+    bold.bold = true;
+    table.setStyle(0, 1, bold);
+    ReportCellStyle large;
+    large.fontSize = 99;
+    table.setStyle(table.rowCount() + 1, table.columnCount() + 1, large);
     QVERIFY(!table.style(0, 1).bold);
     QCOMPARE(std::as_const(table).style(-3, 7).fontSize, ReportCellStyle().fontSize);
 }

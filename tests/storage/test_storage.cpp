@@ -5,6 +5,7 @@
 #include "storage/database.h"
 #include "storage/databasefile.h"
 #include "storage/newdatabase.h"
+#include "storage/recordset.h"
 #include "storage/statementtext.h"
 #include "tests/support/commalocale.h"
 #include "tests/support/testdatabase.h"
@@ -53,6 +54,9 @@ private slots:
     void userNamesCompareWithoutCase();
     void newSaleReadsZeroReturnedAndEmptyRemark();
     void failingQueriesReadAsEmpty();
+    void lotIndexesJoinOlderFiles();
+    void backupsHoldEveryCommittedRow_data();
+    void backupsHoldEveryCommittedRow();
 
     void statementsForEachDatabase_data();
     void statementsForEachDatabase();
@@ -231,6 +235,26 @@ void TestStorage::kindsAndNullsFollowDeclaredTypes()
     QVERIFY(db.IsEOF(h));
     QVERIFY(!db.IsBOF(h));
     db.CloseTable(h);
+
+    // Read one row at a time (as long lists are filled), the rows show the same; a query that
+    // fails says so.
+    QList<QHash<QString, QString>> streamed;
+    QVERIFY(
+        db.forEachRow(QStringLiteral("select * from 类型"), {}, [&streamed](const RecordSet& set) {
+            QHash<QString, QString> row;
+            for (int c = 0; c < int(set.columnCount()); ++c)
+                row.insert(set.names()[std::size_t(c)], set.currentDisplay(c));
+            streamed.append(row);
+        }));
+    QCOMPARE(streamed.size(), 2);
+    for (const Expect& e : full)
+        QCOMPARE(streamed.at(0).value(QString::fromUtf8(e.column)), QString::fromUtf8(e.display));
+    for (const Expect& e : empty)
+        QCOMPARE(streamed.at(1).value(QString::fromUtf8(e.column)), QString::fromUtf8(e.display));
+    QVERIFY(
+        !db.forEachRow(QStringLiteral("select * from 不存在模块"), {}, [](const RecordSet&) {}));
+    QCOMPARE(db.lastFailure(), StatementFailure::Other);
+    QCOMPARE(db.openRecordSetCount(), 0);
     QVERIFY(env.fatalErrors().isEmpty());
 }
 
@@ -688,6 +712,79 @@ void TestStorage::failingQueriesReadAsEmpty()
     QCOMPARE(rows, 0);
     QCOMPARE(db.ExecuteSql(QStringLiteral("update 不存在模块 set a=1")), 0);
     QVERIFY(!db.lastError().isEmpty());
+}
+
+void TestStorage::lotIndexesJoinOlderFiles()
+{
+    if (onServer())
+        QSKIP("the file's own indexes");
+    // A file made before the lot indexes gets them when it is opened for writing, not when it
+    // is only read; the lot's documents are then found through them.
+    TestProgramDirectory dir;
+    const QString tables[] = {QStringLiteral("出库管理模块"), QStringLiteral("销售管理模块"),
+                              QStringLiteral("退货管理模块"), QStringLiteral("借用管理模块"),
+                              QStringLiteral("归还管理模块"), QStringLiteral("问题处理模块")};
+    const auto lotIndexes = [&dir] {
+        Database reader;
+        if (!reader.NewOpenDatabase(dir.databasePath(), {}, {}, true))
+            return -1;
+        const int h = reader.OpenTable(QStringLiteral("select count(*) as n from sqlite_master "
+                                                      "where type='index' and name like ?"),
+                                       {QStringLiteral("%模块_入库单号")});
+        // The stock table's and the stock-in table's own unique indexes are counted too.
+        return int(reader.readNumber(h, QStringLiteral("n"))) - 2;
+    };
+    QCOMPARE(lotIndexes(), 6);
+    {
+        Database db;
+        QVERIFY(db.NewOpenDatabase(dir.databasePath()));
+        for (const QString& table : tables)
+            QVERIFY(
+                db.ExecuteSql(QStringLiteral("drop index ") + table + QStringLiteral("_入库单号")));
+    }
+    QCOMPARE(lotIndexes(), 0);
+    Database db;
+    QVERIFY(db.NewOpenDatabase(dir.databasePath()));
+    QCOMPARE(lotIndexes(), 6);
+    const int h = db.OpenTable(QStringLiteral("explain query plan select * from 销售管理模块 "
+                                              "where 入库单号=?"),
+                               {QStringLiteral("rk1")});
+    QVERIFY(db.readDisplay(h, QStringLiteral("detail"))
+                .contains(QStringLiteral("销售管理模块_入库单号")));
+}
+
+void TestStorage::backupsHoldEveryCommittedRow_data()
+{
+    QTest::addColumn<QString>("journal");
+    QTest::newRow("rollback journal: the file's bytes") << "delete";
+    QTest::newRow("write-ahead log: the database's pages") << "wal";
+}
+
+void TestStorage::backupsHoldEveryCommittedRow()
+{
+    if (onServer())
+        QSKIP("backups of the file");
+    QFETCH(QString, journal);
+    // Committed rows that a write-ahead log still holds beside the file are in the backup too,
+    // and a backup is refused inside a transaction.
+    TestProgramDirectory dir;
+    Database db;
+    QVERIFY(db.NewOpenDatabase(dir.databasePath()));
+    QVERIFY(db.ExecuteSql(QStringLiteral("PRAGMA journal_mode=") + journal));
+    QVERIFY(db.BeginTrans());
+    for (int i = 0; i < 500; ++i)
+        QVERIFY(db.ExecuteSql(QStringLiteral("insert into 总数据库模块(入库单号,产品名称,产品库存)"
+                                             "values(?,?,'1')"),
+                              {QStringLiteral("rk%1").arg(i), QString(200, QChar(0x87BA))}));
+    const QString backup = QDir(dir.path()).filePath(QStringLiteral("备份.mdb"));
+    QVERIFY(!db.backupTo(backup));
+    QVERIFY(db.CommitTrans());
+    QVERIFY(db.backupTo(backup));
+    QVERIFY(isWarehouseDatabase(backup));
+    Database copy;
+    QVERIFY(copy.NewOpenDatabase(backup));
+    const int h = copy.OpenTable(QStringLiteral("select count(*) as n from 总数据库模块"));
+    QCOMPARE(copy.readNumber(h, QStringLiteral("n")), 500);
 }
 
 void TestStorage::statementsForEachDatabase_data()

@@ -6,6 +6,7 @@
 #include "ui/keyboard.h"
 #include "ui/ownedwindow.h"
 #include "ui/reportlist.h"
+#include "ui/textpool.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -134,6 +135,7 @@ private slots:
     void reportModelPassesTester();
     void reportListCells();
     void reportRowsKeepEveryText();
+    void textPoolCopiesWriteApart();
     void reportListCurrentRow();
     void reportListMouseAndKeyboard();
     void reportListFocusWithoutSelection();
@@ -683,6 +685,38 @@ void TestUi::reportRowsKeepEveryText()
     rows.clear();
     QCOMPARE(rows.rowCount(), 0);
     QCOMPARE(rows.cell(0, 0), QString());
+}
+
+void TestUi::textPoolCopiesWriteApart()
+{
+    // A copy shares the blocks written so far: what either writes next never lands on the
+    // other's texts, and a pool that shares another's blocks keeps reading them after the other
+    // is cleared. A text beyond the 23 bits of an ordinary length keeps all of it.
+    TextPool pool;
+    const QString huge(5000000, QChar(0x4E2D)); // 10,000,000 bytes
+    const QList<QPair<TextPool::Ref, QString>> first = {
+        {pool.add(QStringLiteral("甲乙")), QStringLiteral("甲乙")},
+        {pool.addUtf8("abc"), QStringLiteral("abc")},
+        {pool.add(QString()), QString()},
+        {pool.add(huge), huge},
+        {pool.addUtf8("x"), QStringLiteral("x")}};
+    QVERIFY(TextPool::isEmpty(first.at(2).first));
+    TextPool copy = pool;
+    const TextPool::Ref inPool = pool.add(QStringLiteral("原来的"));
+    const TextPool::Ref inCopy = copy.add(QStringLiteral("复制的"));
+    QCOMPARE(pool.text(inPool), QStringLiteral("原来的"));
+    QCOMPARE(copy.text(inCopy), QStringLiteral("复制的"));
+
+    TextPool sharing;
+    sharing.addUtf8("own");
+    const TextPool::Shift shift = sharing.share(pool);
+    pool.clear();
+    for (const auto& [ref, text] : first) {
+        QCOMPARE(copy.text(ref), text);
+        QCOMPARE(sharing.text(TextPool::shifted(ref, shift)), text);
+    }
+    QCOMPARE(sharing.text(TextPool::shifted(inPool, shift)), QStringLiteral("原来的"));
+    QCOMPARE(pool.text(0), QString());
 }
 
 void TestUi::reportListCurrentRow()
