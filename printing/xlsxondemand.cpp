@@ -83,4 +83,17 @@ TARNEL_FORWARD(lxw_error, worksheet_write_string,
                 lxw_format* format),
                (worksheet, row, col, string, format), LXW_ERROR_CREATING_XLSX_FILE)
 
+TARNEL_FORWARD_VOID(worksheet_set_paper, (lxw_worksheet * worksheet, uint8_t paper_type),
+                    (worksheet, paper_type))
+TARNEL_FORWARD_VOID(worksheet_set_landscape, (lxw_worksheet * worksheet), (worksheet))
+TARNEL_FORWARD_VOID(worksheet_set_portrait, (lxw_worksheet * worksheet), (worksheet))
+TARNEL_FORWARD_VOID(worksheet_fit_to_pages,
+                    (lxw_worksheet * worksheet, uint16_t width, uint16_t height),
+                    (worksheet, width, height))
+TARNEL_FORWARD(lxw_error, worksheet_repeat_rows,
+               (lxw_worksheet * worksheet, lxw_row_t first_row, lxw_row_t last_row),
+               (worksheet, first_row, last_row), LXW_ERROR_CREATING_XLSX_FILE)
+TARNEL_FORWARD(lxw_error, worksheet_set_footer, (lxw_worksheet * worksheet, const char* string),
+               (worksheet, string), LXW_ERROR_CREATING_XLSX_FILE)
+
 } // extern "C"
