@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // Renders every page of a PDF at 300 dpi into the folder; the PNG files in page order.
 inline QStringList renderPages(const QString& pdf, const QString& folder)
@@ -36,10 +37,11 @@ inline QStringList readBarcodes(const QString& image)
 }
 
 // What the reader reads on the pages of a PDF of one label a page, page by page.
-inline QStringList readPdf(const QString& pdf, const QString& folder)
+inline QStringList readPdf(const QString& pdf)
 {
+    QTemporaryDir folder;
     QStringList symbols;
-    const QStringList pages = renderPages(pdf, folder);
+    const QStringList pages = renderPages(pdf, folder.path());
     for (const QString& page : pages)
         symbols += readBarcodes(page);
     return symbols;

@@ -63,7 +63,6 @@ private slots:
     void everyPartFitsItsLabel_data();
     void everyPartFitsItsLabel();
     void longNameShrinksWrapsAndLengthensTape();
-    void copiesOfStock();
     void choicesKeptInSettings();
 };
 
@@ -263,15 +262,6 @@ void TestLabels::longNameShrinksWrapsAndLengthensTape()
     QVERIFY(longTape.height() > shortTape.height());
     tape.showBarcode = false;
     QVERIFY(labelSize(tape, lot).height() < longTape.height());
-}
-
-void TestLabels::copiesOfStock()
-{
-    // Whole stock gives as many copies, up to the most; anything else none.
-    const QList<QPair<double, int>> cases = {{12.0, 12}, {1.0, 1},  {7.5, 0},
-                                             {0.0, 0},   {-3.0, 0}, {5000.0, kMaxCopies}};
-    for (const auto& [stock, copies] : cases)
-        QCOMPARE(::copiesOfStock(stock), copies);
 }
 
 void TestLabels::choicesKeptInSettings()
