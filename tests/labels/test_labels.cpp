@@ -205,12 +205,9 @@ void TestLabels::everyPartFitsItsLabel_data()
 
 void TestLabels::everyPartFitsItsLabel()
 {
-    LabelOptions options;
     QFETCH(LabelMedia, media);
     QFETCH(Symbology, symbology);
-    options.media = media;
-    options.symbology = symbology;
-    options.customSize = QSizeF(35, 25);
+    LabelOptions options{.media = media, .customSize = QSizeF(35, 25), .symbology = symbology};
     const LotLabel lot = lotOf(QStringLiteral("ID-0001"));
     const LabelLayout layout = layOutLabel(options, lot);
     QVERIFY(!layout.nameLines.isEmpty());

@@ -51,14 +51,6 @@ template <typename T> T* control(QWidget* window, const char* name)
     return found;
 }
 
-QStringList comboItems(QComboBox* box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
 // The printer dialog answered with a PDF file.
 LabelWindow::DialogRunner printToFile(const QString& file)
 {
@@ -221,7 +213,8 @@ void TestLabelWindows::windowChecksContent()
 
     // EAN-13 is offered for digits only: with the lot number the choice falls back to Code 128.
     control<QComboBox>(window, "组合框_条码内容")->setCurrentText(QStringLiteral("入库单号"));
-    QCOMPARE(comboItems(symbologies), (QStringList{"Code 128", "QR Code"}));
+    QCOMPARE(symbologies->count(), 2);
+    QVERIFY(symbologies->findText("QR Code") >= 0);
     QCOMPARE(symbologies->currentText(), "Code 128");
     QCOMPARE(window->job().options.symbology, Symbology::Code128);
 }
