@@ -153,26 +153,19 @@ void TestLabelWindows::windowChecksContent_data()
     QTest::addColumn<bool>("byStock");
     QTest::addColumn<int>("copies");
 
-    const QString code128 = QStringLiteral("Code 128");
-    QTest::newRow("whole stock") << "B7"
-                                 << "12" << code128 << QString() << true << 12;
-    QTest::newRow("part of a unit") << "B7"
-                                    << "7.5" << code128 << QString() << false << 1;
-    QTest::newRow("negative stock") << "B7"
-                                    << "-3" << code128 << QString() << false << 1;
-    QTest::newRow("empty lot") << "B7"
-                               << "0" << code128 << QString() << false << 1;
-    QTest::newRow("more than the most") << "B7"
-                                        << "2500" << code128 << QString() << true << 1000;
-    QTest::newRow("EAN of 12 digits") << "690123456789"
-                                      << "6"
-                                      << "EAN-13" << QString() << true << 6;
-    QTest::newRow("Chinese in Code 128") << "螺丝-01"
-                                         << "5" << code128 << "该内容无法生成条码" << true << 5;
-    QTest::newRow("wrong check digit") << "6901234567891"
-                                       << "5"
-                                       << "EAN-13"
-                                       << "条码校验位不正确" << true << 5;
+    const auto row = [](const char* name, const QString& id, const QString& stock,
+                        const QString& symbology, const QString& message, bool byStock,
+                        int copies) {
+        QTest::newRow(name) << id << stock << symbology << message << byStock << copies;
+    };
+    row("whole stock", "B7", "12", "Code 128", {}, true, 12);
+    row("part of a unit", "B7", "7.5", "Code 128", {}, false, 1);
+    row("negative stock", "B7", "-3", "Code 128", {}, false, 1);
+    row("empty lot", "B7", "0", "Code 128", {}, false, 1);
+    row("more than the most", "B7", "2500", "Code 128", {}, true, 1000);
+    row("EAN of 12 digits", "690123456789", "6", "EAN-13", {}, true, 6);
+    row("Chinese in Code 128", "螺丝-01", "5", "Code 128", "该内容无法生成条码", true, 5);
+    row("wrong check digit", "6901234567891", "5", "EAN-13", "条码校验位不正确", true, 5);
 }
 
 void TestLabelWindows::windowChecksContent()
