@@ -40,7 +40,11 @@ std::optional<StockLot> loadStockLot(Database& db, const QString& lot)
 
 QList<StockLot> loadLotsOfProduct(Database& db, const QString& productId)
 {
-    return readLots(db, QStringLiteral("select * from 总数据库模块 where 产品ID=? "), productId);
+    // The lots in the order they were stored, as the stock list shows them: compared as an
+    // expression, the file reads them in that order rather than in the order of the index on
+    // (产品ID, 产品库存), which would put the lot with the smallest stock first.
+    return readLots(db, QStringLiteral("select * from 总数据库模块 where 产品ID||''=? "),
+                    productId);
 }
 
 int copiesOfStock(double stock)

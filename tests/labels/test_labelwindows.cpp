@@ -80,7 +80,7 @@ void TestLabelWindows::menuOpensWindowThatPrints()
 {
     TestEnvironment env{QString()};
     const QString name = QStringLiteral("不锈钢螺丝 M6×20");
-    env.addStock(QStringLiteral("rk1"), QStringLiteral("AB-12-x"), name, "3");
+    env.addStock(QStringLiteral("rk1"), QStringLiteral("AB-12-x"), name, "40");
     env.addStock(QStringLiteral("rk2"), QStringLiteral("Q-2"), QStringLiteral("锤子"), "3");
     env.addStock(QStringLiteral("rk3"), QStringLiteral("AB-12-x"), name, "3");
     MainWindow main(env.context());
