@@ -40,47 +40,36 @@ using Rows = QList<QStringList>;
 // (a return of 2.5), 2018-3 -19 (a return of 25); unreadable dates 10.
 void seed(TestEnvironment& env)
 {
-    struct Sale {
-        const char *number, *product, *quantity, *price, *date;
+    const QStringList sales = {
+        "xs1|A|2|10|2017-12-31", // a Sunday
+        "xs2|A|1|10元|2018-1-1", // the Monday after; the price's leading number
+        "xs3|B|3|2.5|2018-1-31", "xs4|B|4|2.5|2018-2-1", "xs5|A|5|12.5|2018-2-28",
+        "xs6|A|1||2018-3-1",    // no price: counts, amounts to 0
+        "xs7|B|2|3|2018-03-05", // leading zeros read as well
+        "xs8|A|1|10|昨天",      // no date
+        "xs9|A|1|10|2018-2-30", // no such day
     };
-    const Sale sales[] = {
-        {"xs1", "A", "2", "10", "2017-12-31"}, // a Sunday
-        {"xs2", "A", "1", "10元", "2018-1-1"}, // the Monday after; the price's leading number
-        {"xs3", "B", "3", "2.5", "2018-1-31"},
-        {"xs4", "B", "4", "2.5", "2018-2-1"},
-        {"xs5", "A", "5", "12.5", "2018-2-28"},
-        {"xs6", "A", "1", "", "2018-3-1"},    // no price: counts, amounts to 0
-        {"xs7", "B", "2", "3", "2018-03-05"}, // leading zeros read as well
-        {"xs8", "A", "1", "10", "昨天"},      // no date
-        {"xs9", "A", "1", "10", "2018-2-30"}, // no such day
-    };
-    for (const Sale& sale : sales) {
+    for (const QString& sale : sales) {
+        const QStringList f = sale.split(QLatin1Char('|'));
         QVERIFY(env.db().ExecuteSql(
-            QStringLiteral("insert into 销售管理模块(销售单号,入库单号,产品ID,产品名称,销售数量,"
-                           "产品单位,销售单价,销售时间,销售人员)values(?,?,?,?,?,?,?,?,?)"),
-            {QString::fromUtf8(sale.number), QStringLiteral("rk1"), QString::fromUtf8(sale.product),
-             QString::fromUtf8(sale.product) == QLatin1String("A") ? QStringLiteral("甲")
-                                                                   : QStringLiteral("乙"),
-             QString::fromUtf8(sale.quantity), QStringLiteral("个"), QString::fromUtf8(sale.price),
-             QString::fromUtf8(sale.date), QStringLiteral("admin")}));
+            QStringLiteral(
+                "insert into 销售管理模块(销售单号,入库单号,产品ID,产品名称,销售数量,"
+                "产品单位,销售单价,销售时间,销售人员)values(?,?,?,?,?,'个',?,?,'admin')"),
+            {f[0], QStringLiteral("rk1"), f[1],
+             QString::fromUtf8(f[1] == QLatin1String("A") ? "甲" : "乙"), f[2], f[3], f[4]}));
     }
-    struct Return {
-        const char *number, *sale, *product, *quantity, *date;
+    const QStringList returns = {
+        "th1|xs5|A|2|2018-3-1",   // 2 × 12.5, dated in March
+        "th2|xs3|B|1|2018-2-1",   // 1 × 2.5
+        "th3|xs1|A|1件|2018/1/2", // unreadable date: 1 × 10
     };
-    const Return returns[] = {
-        {"th1", "xs5", "A", "2", "2018-3-1"},   // 2 × 12.5, dated in March
-        {"th2", "xs3", "B", "1", "2018-2-1"},   // 1 × 2.5
-        {"th3", "xs1", "A", "1件", "2018/1/2"}, // unreadable date: 1 × 10
-    };
-    for (const Return& item : returns) {
+    for (const QString& item : returns) {
+        const QStringList f = item.split(QLatin1Char('|'));
         QVERIFY(env.db().ExecuteSql(
             QStringLiteral("insert into 退货管理模块(退货单号,销售单号,入库单号,产品ID,产品名称,"
                            "退货数量,产品单位,退货原因,是否影响二次销售,退货时间,操作人员,备注)"
-                           "values(?,?,?,?,?,?,?,?,?,?,?,?)"),
-            {QString::fromUtf8(item.number), QString::fromUtf8(item.sale), QStringLiteral("rk1"),
-             QString::fromUtf8(item.product), QStringLiteral("x"), QString::fromUtf8(item.quantity),
-             QStringLiteral("个"), QStringLiteral("坏"), QStringLiteral("不影响"),
-             QString::fromUtf8(item.date), QStringLiteral("admin"), QStringLiteral("无")}));
+                           "values(?,?,'rk1',?,'x',?,'个','坏','不影响',?,'admin','无')"),
+            {f[0], f[1], f[2], f[3], f[4]}));
     }
 }
 
@@ -277,8 +266,6 @@ void TestStatistics::window()
     QCOMPARE(window->table()->columnTitle(6), QStringLiteral("净销售额"));
 
     // The charts come from the chart library; both save as PNG and as PDF.
-    QVERIFY(window->chart(0));
-    QVERIFY(window->chart(1));
     QTemporaryDir dir;
     auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("选择夹_统计"));
     for (int tab : {0, 1}) {
