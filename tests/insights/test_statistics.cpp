@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The sales statistics over a seeded database whose totals are known: grouping by day, week,
-// month and year across month and year ends, returns at their sale's price, unreadable dates, a
-// product filter, empty ranges, the previous periods and the ten best products; then the window
-// from the main window's menu, its print and its charts saved as PNG and PDF. Run as
-// test_statistics_server over a PostgreSQL server.
+// The sales statistics over a seeded database with known totals (every grouping across month and
+// year ends, returns, unreadable dates, a product filter, empty ranges, previous periods, the best
+// products), then its window: menu, print, charts as PNG and PDF. Also run over the server.
 #include "app/mainwindow.h"
 #include "insights/chartview.h"
 #include "insights/salesstatistics.h"
@@ -93,8 +91,7 @@ class TestStatistics : public QObject
 private slots:
     void table_data();
     void table();
-    void previousPeriods();
-    void topProducts();
+    void previousPeriodsAndTopProducts();
     void periodsAcrossBoundaries();
     void window();
 };
@@ -161,46 +158,36 @@ void TestStatistics::table()
     QCOMPARE(env.fatalErrors(), QStringList());
 }
 
-void TestStatistics::previousPeriods()
+void TestStatistics::previousPeriodsAndTopProducts()
 {
     TestEnvironment env;
     seed(env);
-    // March against February.
-    SalesStatistics statistics =
-        readSalesStatistics(env.db(), {QDate(2018, 3, 1), QDate(2018, 3, 31), Grouping::Month, {}});
-    QCOMPARE(statistics.previousNet, QList<double>{70});
-    // Five days against the five before, across the month end.
-    statistics =
+    const auto previous = [&env](QDate from, QDate to, Grouping grouping) {
+        return readSalesStatistics(env.db(), {from, to, grouping, {}}).previousNet;
+    };
+    // March against February; five days against the five before, across the month end; two
+    // years against the two before.
+    QCOMPARE(previous(QDate(2018, 3, 1), QDate(2018, 3, 31), Grouping::Month), QList<double>{70});
+    const SalesStatistics days =
         readSalesStatistics(env.db(), {QDate(2018, 3, 1), QDate(2018, 3, 5), Grouping::Day, {}});
-    QCOMPARE(statistics.previousNet, (QList<double>{0, 0, 0, 0, 62.5}));
-    QCOMPARE(statistics.periods.first().net(), -25.0);
-    QCOMPARE(statistics.periods.last().net(), 6.0);
-    // Two years against the two before.
-    statistics =
-        readSalesStatistics(env.db(), {QDate(2019, 1, 1), QDate(2020, 12, 31), Grouping::Year, {}});
-    QCOMPARE(statistics.previousNet, (QList<double>{20, 68.5}));
-}
+    QCOMPARE(days.previousNet, (QList<double>{0, 0, 0, 0, 62.5}));
+    QCOMPARE(days.periods.first().net(), -25.0);
+    QCOMPARE(days.periods.last().net(), 6.0);
+    QCOMPARE(previous(QDate(2019, 1, 1), QDate(2020, 12, 31), Grouping::Year),
+             (QList<double>{20, 68.5}));
 
-void TestStatistics::topProducts()
-{
-    TestEnvironment env;
-    seed(env);
-    const QList<ProductFigures> top =
-        readTopProducts(env.db(), {QDate(2018, 1, 1), QDate(2018, 3, 31), Grouping::Month, {}});
+    const StatisticsRequest quarter{QDate(2018, 1, 1), QDate(2018, 3, 31), Grouping::Month, {}};
+    const QList<ProductFigures> top = readTopProducts(env.db(), quarter);
     QCOMPARE(top.size(), 2);
     QCOMPARE(top.at(0).productId, QStringLiteral("A"));
     QCOMPARE(top.at(0).productName, QStringLiteral("甲"));
     QCOMPARE(top.at(0).net(), 72.5 - 25);
     QCOMPARE(top.at(1).productId, QStringLiteral("B"));
     QCOMPARE(top.at(1).net(), 23.5 - 2.5);
-    QCOMPARE(readTopProducts(env.db(), {QDate(2018, 1, 1), QDate(2018, 3, 31), Grouping::Month,
-                                        QStringLiteral("B")})
-                 .size(),
-             1);
-    QCOMPARE(
-        readTopProducts(env.db(), {QDate(2018, 1, 1), QDate(2018, 3, 31), Grouping::Month, {}}, 1)
-            .size(),
-        1);
+    QCOMPARE(readTopProducts(env.db(), quarter, 1).size(), 1);
+    StatisticsRequest oneProduct = quarter;
+    oneProduct.productId = QStringLiteral("B");
+    QCOMPARE(readTopProducts(env.db(), oneProduct).size(), 1);
 }
 
 void TestStatistics::periodsAcrossBoundaries()
