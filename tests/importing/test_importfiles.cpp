@@ -219,32 +219,28 @@ void TestImportFiles::mappingAndProblems_data()
     QTest::newRow("one known title is no title row")
         << QStringList{"编码|颜色", "C3|红"} << -1 << none
         << QStringList{"1:编码|颜色||个|无|入库数量为空", "2:C3|红||个|无|入库数量为空"};
-    QTest::newRow("problems") << QStringList{"货号|名称|数量",
-                                             "|螺丝|1",        // no ID
-                                             "D4||1",          // no name
-                                             "D5|钉|",         // no quantity
-                                             "D6|钉|abc",      // no number
-                                             "D7|钉|0",        // not positive
-                                             "D8|钉|-3",       // not positive
-                                             "D9|钉|0.5",      // below one
-                                             "D10|钉|1e400",   // beyond a double
-                                             "D11|!#N/A|2",    // an error cell
-                                             "D12|钉|1.5",     // fine: fractions allowed
-                                             "||",             // no goods row
-                                             "||5",            // a totals line: no goods row
-                                             " D15 | 钉 | 3 "} // blanks trimmed
-                              << 0 << QList<int>{0, 1, 2, -1, -1}
-                              << QStringList{"2:|螺丝|1|个|无|产品ID为空",
-                                             "3:D4||1|个|无|产品名称为空",
-                                             "4:D5|钉||个|无|入库数量为空",
-                                             "5:D6|钉|abc|个|无|入库数量不是数字",
-                                             "6:D7|钉|0|个|无|入库数量不是正数",
-                                             "7:D8|钉|-3|个|无|入库数量不是正数",
-                                             "8:D9|钉|0.5|个|无|入库数量小于 1",
-                                             "9:D10|钉|1e400|个|无|入库数量不是数字",
-                                             "10:D11|#N/A|2|个|无|产品名称单元格错误（#N/A）",
-                                             "11:D12|钉|1.5|个|无|",
-                                             "14:D15|钉|3|个|无|"};
+    // Each line with its preview row (none: no goods row).
+    const std::pair<const char*, const char*> problems[] = {
+        {"|螺丝|1", "2:|螺丝|1|个|无|产品ID为空"},
+        {"D4||1", "3:D4||1|个|无|产品名称为空"},
+        {"D5|钉|", "4:D5|钉||个|无|入库数量为空"},
+        {"D6|钉|abc", "5:D6|钉|abc|个|无|入库数量不是数字"},
+        {"D7|钉|0", "6:D7|钉|0|个|无|入库数量不是正数"},
+        {"D8|钉|-3", "7:D8|钉|-3|个|无|入库数量不是正数"},
+        {"D9|钉|0.5", "8:D9|钉|0.5|个|无|入库数量小于 1"},
+        {"D10|钉|1e400", "9:D10|钉|1e400|个|无|入库数量不是数字"}, // beyond a double
+        {"D11|!#N/A|2", "10:D11|#N/A|2|个|无|产品名称单元格错误（#N/A）"},
+        {"D12|钉|1.5", "11:D12|钉|1.5|个|无|"}, // fractions allowed
+        {"||", nullptr},
+        {"||5", nullptr},                          // a totals line
+        {" D15 | 钉 | 3 ", "14:D15|钉|3|个|无|"}}; // blanks trimmed
+    QStringList lines{"货号|名称|数量"}, preview;
+    for (const auto& [line, row] : problems) {
+        lines.append(QString::fromUtf8(line));
+        if (row)
+            preview.append(QString::fromUtf8(row));
+    }
+    QTest::newRow("problems") << lines << 0 << QList<int>{0, 1, 2, -1, -1} << preview;
 }
 
 void TestImportFiles::mappingAndProblems()
