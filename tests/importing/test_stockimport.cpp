@@ -79,20 +79,21 @@ void TestStockImport::menuIsForTheAdministrator()
     TestEnvironment env(QStringLiteral("张三"));
     MainWindow window(env.context());
     env.context().setMainWindow(&window);
+    QAction* menu = window.findChild<QAction*>(QStringLiteral("菜单_导入入库"));
     env.dialogs().answerMessage();
-    window.findChild<QAction*>(QStringLiteral("菜单_导入入库"))->trigger();
+    menu->trigger();
     QCOMPARE(env.dialogs().texts(), QStringList{QStringLiteral("此功能仅管理员可用")});
     QVERIFY(!window.findChild<ImportWindow*>());
 
     // The administrator's press loads the module from the program's module folder.
     env.context().setSessionUser(QStringLiteral("admin"));
-    window.findChild<QAction*>(QStringLiteral("菜单_导入入库"))->trigger();
+    menu->trigger();
     auto* importWindow = window.findChild<ImportWindow*>();
     QVERIFY(importWindow);
     QCOMPARE(importWindow->windowTitle(), kTitle);
     QVERIFY(importWindow->isVisible());
     // A second press raises the same window.
-    window.findChild<QAction*>(QStringLiteral("菜单_导入入库"))->trigger();
+    menu->trigger();
     QCOMPARE(window.findChildren<ImportWindow*>().size(), 1);
     QCOMPARE(env.dialogs().shown().size(), 1);
 }
@@ -107,9 +108,9 @@ void TestStockImport::previewExportSkipAndImport()
     writeUtf8(path, QStringLiteral("盘点表\n货号,品名,数量,单位\nA1,螺丝,10,盒\nA2,,5,\n"
                                    "A3,垫片,2.5,\nA4,钉子,很多,个\n"));
     ImportWindow window(env.context());
-    new QAbstractItemModelTester(
-        window.findChild<QTableView*>(QStringLiteral("列表_预览"))->model(),
-        QAbstractItemModelTester::FailureReportingMode::QtTest, &window);
+    QAbstractItemModel* model = window.findChild<QTableView*>(QStringLiteral("列表_预览"))->model();
+    new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 &window);
     env.dialogs().answerOpenFile(path);
     window.findChild<QPushButton*>(QStringLiteral("按钮_选择文件"))->click();
     QCOMPARE(window.findChild<QLabel*>(QStringLiteral("标签_状态"))->text(),
@@ -120,16 +121,12 @@ void TestStockImport::previewExportSkipAndImport()
     QCOMPARE(preview.rows[3].problem, QStringLiteral("入库数量不是数字"));
     const QString defaultUnit = loadDefaultUnits(env.db()).value(0);
     QCOMPARE(preview.rows[2].values[std::size_t(ImportField::Unit)], defaultUnit);
-    QTableView* view = window.findChild<QTableView*>(QStringLiteral("列表_预览"));
-    QCOMPARE(view->model()->data(view->model()->index(1, 6), Qt::ForegroundRole).value<QColor>(),
-             QColor(Qt::red));
+    QCOMPARE(model->index(1, 6).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     auto* importButton = window.findChild<QPushButton*>(QStringLiteral("按钮_导入"));
     QVERIFY(!importButton->isEnabled());
 
-    // The problem rows go to a workbook that reads back with its titles mapped.
-    // (A CSV file here: the workbook writer cannot run beside the module linked into a test, see
-    // exportstock.cpp; the workbook is written in tst_importfiles' program-free checks and by
-    // the program itself.)
+    // The problem rows go to a file that reads back with its titles mapped (a CSV file: the
+    // workbook writer cannot run beside the module linked into a test, see exportstock.cpp).
     const QString problems = folder.filePath(QStringLiteral("问题行.csv"));
     env.dialogs().answerSaveFile(problems);
     env.dialogs().answerMessage();
@@ -137,7 +134,7 @@ void TestStockImport::previewExportSkipAndImport()
     QCOMPARE(env.dialogs().last().text, QStringLiteral("已导出 2 行问题行到 ") + problems);
     ImportSource exported;
     QString failure;
-    QVERIFY(exported.open(problems, failure));
+    QVERIFY2(exported.open(problems, failure), qPrintable(failure));
     const ReadOutcome outcome = exported.read();
     QVERIFY(outcome.ok());
     const ColumnMapping mapping = autoMapping(outcome.sheet, detectTitleRow(outcome.sheet));
@@ -172,16 +169,17 @@ void TestStockImport::allOrNothing()
 {
     TestEnvironment env;
     ImportPreview preview;
-    preview.rows = {previewRow(2, QStringLiteral("A1"), QStringLiteral("1")),
-                    previewRow(3, QStringLiteral("A2"), QStringLiteral("2")),
-                    // Past the checks, the database refuses a quantity that is no number.
-                    previewRow(7, QStringLiteral("A3"), QStringLiteral("x3"))};
+    // Past the checks, the database refuses a quantity that is no number.
+    preview.rows = {previewRow(2, "A1", "1"), previewRow(3, "A2", "2"), previewRow(7, "A3", "x3")};
+    const auto nothingStored = [&env] {
+        return env.count(QStringLiteral("总数据库模块")) == 0 &&
+               env.count(QStringLiteral("入库管理模块")) == 0;
+    };
     StockImport failing(env.context(), preview);
     QVERIFY(!failing.run());
     QVERIFY2(failing.failure().startsWith(QStringLiteral("第 7 行导入失败：")),
              qPrintable(failing.failure()));
-    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 0);
-    QCOMPARE(env.count(QStringLiteral("入库管理模块")), 0);
+    QVERIFY(nothingStored());
 
     // Cancelled before the commit: nothing stored, and the data can be written again.
     preview.rows.pop_back();
@@ -190,7 +188,7 @@ void TestStockImport::allOrNothing()
     QVERIFY(cancelled.begin());
     QVERIFY(cancelled.storeNext(1));
     cancelled.rollback();
-    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 0);
+    QVERIFY(nothingStored());
 
     // The same through the window: its progress offers to cancel between steps.
     QTemporaryDir folder;
@@ -204,8 +202,7 @@ void TestStockImport::allOrNothing()
     env.dialogs().answerMessage();
     window.findChild<QPushButton*>(QStringLiteral("按钮_导入"))->click();
     QCOMPARE(env.dialogs().last().text, QStringLiteral("导入已取消，没有写入任何数据"));
-    QCOMPARE(env.count(QStringLiteral("总数据库模块")), 0);
-    QCOMPARE(env.count(QStringLiteral("入库管理模块")), 0);
+    QVERIFY(nothingStored());
 
     StockImport stored(env.context(), preview);
     QVERIFY2(stored.run(), qPrintable(stored.failure()));
@@ -222,12 +219,10 @@ void TestStockImport::numbersSkipThoseInUse()
 {
     TestEnvironment env;
     // The number the fixed clock gives first is taken already.
-    env.addStock(QStringLiteral("rk201835972"), QStringLiteral("OLD"), QStringLiteral("旧"),
-                 QStringLiteral("1"));
+    env.addStock(QStringLiteral("rk201835972"), QStringLiteral("OLD"), QStringLiteral("旧"), "1");
     ImportPreview preview;
     for (int r = 0; r < 3; ++r)
-        preview.rows.push_back(
-            previewRow(r + 2, QStringLiteral("N%1").arg(r), QStringLiteral("4")));
+        preview.rows.push_back(previewRow(r + 2, QStringLiteral("N%1").arg(r), "4"));
     StockImport import(env.context(), preview);
     QVERIFY2(import.run(), qPrintable(import.failure()));
     QCOMPARE(env.count(QStringLiteral("总数据库模块")), 4);

@@ -31,12 +31,13 @@ QColor stockColour(ReportList* list, int row, int column)
     return list->reportModel()->index(row, column).data(Qt::ForegroundRole).value<QColor>();
 }
 
-QStringList rowCells(ReportList* list, int row)
+// The cells of a row, separated by '|'.
+QString rowCells(ReportList* list, int row)
 {
     QStringList cells;
     for (int column = 0; column < list->columnCount(); ++column)
         cells.append(list->cellText(row, column));
-    return cells;
+    return cells.join(QLatin1Char('|'));
 }
 
 void doubleClickRow(ReportList* list, int row)
@@ -62,16 +63,11 @@ void TestStockAlert::parseMinimum_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("minimum"); // -1: refused
-    QTest::newRow("whole") << QStringLiteral("6") << 6.0;
-    QTest::newRow("decimal") << QStringLiteral("7.5") << 7.5;
-    QTest::newRow("blanks around") << QStringLiteral(" 12 ") << 12.0;
-    QTest::newRow("point first") << QStringLiteral(".5") << 0.5;
-    QTest::newRow("zero: no alert") << QStringLiteral("0") << 0.0;
-    QTest::newRow("comma") << QStringLiteral("7,5") << -1.0;
-    QTest::newRow("negative") << QStringLiteral("-3") << -1.0;
-    QTest::newRow("text") << QStringLiteral("abc") << -1.0;
-    QTest::newRow("empty") << QString() << -1.0;
-    QTest::newRow("number then text") << QStringLiteral("5个") << -1.0;
+    const std::pair<const char*, double> cases[] = {
+        {"6", 6},    {"7.5", 7.5}, {" 12 ", 12}, {".5", 0.5}, {"0", 0}, // 0: no alert
+        {"7,5", -1}, {"-3", -1},   {"abc", -1},  {"", -1},    {"5个", -1}};
+    for (const auto& [text, minimum] : cases)
+        QTest::newRow(*text ? text : "empty") << QString::fromUtf8(text) << minimum;
 }
 
 void TestStockAlert::parseMinimum()
@@ -88,14 +84,10 @@ void TestStockAlert::alertFromMinimumToSale()
 {
     TestEnvironment env;
     // P1 in two lots (5.5 together; the later lot names it), P2 and P3 in one each.
-    env.addStock(QStringLiteral("rk20180301000000"), QStringLiteral("P1"), QStringLiteral("旧螺丝"),
-                 QStringLiteral("3"));
-    env.addStock(QStringLiteral("rk20180302000000"), QStringLiteral("P1"), QStringLiteral("螺丝"),
-                 QStringLiteral("2.5"));
-    env.addStock(QStringLiteral("rk20180303000000"), QStringLiteral("P2"), QStringLiteral("螺母"),
-                 QStringLiteral("10"));
-    env.addStock(QStringLiteral("rk20180304000000"), QStringLiteral("P3"), QStringLiteral("垫圈"),
-                 QStringLiteral("1"));
+    for (const char* lot : {"01|P1|旧螺丝|3", "02|P1|螺丝|2.5", "03|P2|螺母|10", "04|P3|垫圈|1"}) {
+        const QStringList f = QString::fromUtf8(lot).split(QLatin1Char('|'));
+        env.addStock(QStringLiteral("rk201803%1000000").arg(f[0]), f[1], f[2], f[3]);
+    }
     auto shell = std::make_unique<MainWindow>(env.context());
     shell->show();
     shell->refreshTitleAndStock();
@@ -114,9 +106,7 @@ void TestStockAlert::alertFromMinimumToSale()
     ReportList* list = window->list();
     auto* status = window->findChild<QLabel*>(QStringLiteral("标签_状态"));
     QCOMPARE(list->rowCount(), 3);
-    QCOMPARE(rowCells(list, 0),
-             (QStringList{QStringLiteral("P1"), QStringLiteral("螺丝"), QStringLiteral("5.5"),
-                          QStringLiteral("0"), QString()}));
+    QCOMPARE(rowCells(list, 0), QStringLiteral("P1|螺丝|5.5|0|"));
     QCOMPARE(status->text(), QStringLiteral("共有 0 种商品低于最低库存"));
 
     // A minimum above the summed stock: P1 is short of 0.5, red, first.
@@ -127,9 +117,7 @@ void TestStockAlert::alertFromMinimumToSale()
     QCOMPARE(env.value(QStringLiteral("select 最低库存 from 库存预警 where 产品ID=? "),
                        {QStringLiteral("P1")}),
              QStringLiteral("6"));
-    QCOMPARE(rowCells(list, 0),
-             (QStringList{QStringLiteral("P1"), QStringLiteral("螺丝"), QStringLiteral("5.5"),
-                          QStringLiteral("6"), QStringLiteral("0.5")}));
+    QCOMPARE(rowCells(list, 0), QStringLiteral("P1|螺丝|5.5|6|0.5"));
     QCOMPARE(stockColour(list, 0, 2), QColor(Qt::red));
     QCOMPARE(stockColour(list, 1, 2), QColor());
     QCOMPARE(status->text(), QStringLiteral("共有 1 种商品低于最低库存"));
@@ -167,9 +155,7 @@ void TestStockAlert::alertFromMinimumToSale()
     QCOMPARE(env.dialogs().last().text, QStringLiteral("操作成功"));
     QCOMPARE(button->text(), QStringLiteral("库存预警 (2)"));
     window->reload();
-    QCOMPARE(rowCells(list, 1),
-             (QStringList{QStringLiteral("P2"), QStringLiteral("螺母"), QStringLiteral("9"),
-                          QStringLiteral("10"), QStringLiteral("1")}));
+    QCOMPARE(rowCells(list, 1), QStringLiteral("P2|螺母|9|10|1"));
     QCOMPARE(status->text(), QStringLiteral("共有 2 种商品低于最低库存"));
 
     // 0: no alert, the minimum is gone.

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -29,37 +30,18 @@
 namespace
 {
 
-// The scheduler as tools/cupsd.sh describes it in the file TARNEL_TEST_CUPS names.
-struct Scheduler {
-    QString socket;
-    QString printer;
-    QString output;
-    QString unavailable; // why there is none
-};
-
-Scheduler readScheduler()
+// The scheduler as tools/cupsd.sh describes it in the file TARNEL_TEST_CUPS names: lines of
+// "socket", "printer", "output" or "unavailable" (why there is none) and the value.
+QHash<QString, QString> readScheduler()
 {
-    Scheduler scheduler;
+    QHash<QString, QString> scheduler;
     QFile file(qEnvironmentVariable("TARNEL_TEST_CUPS"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        scheduler.unavailable = QStringLiteral("not started (run the test through CTest)");
-        return scheduler;
-    }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        const QString key = line.section(QLatin1Char(' '), 0, 0);
-        const QString value = line.section(QLatin1Char(' '), 1);
-        if (key == QLatin1String("socket"))
-            scheduler.socket = value;
-        else if (key == QLatin1String("printer"))
-            scheduler.printer = value;
-        else if (key == QLatin1String("output"))
-            scheduler.output = value;
-        else if (key == QLatin1String("unavailable"))
-            scheduler.unavailable = value;
-    }
-    if (scheduler.unavailable.isEmpty() && scheduler.output.isEmpty())
-        scheduler.unavailable = QStringLiteral("it did not start");
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {{QStringLiteral("unavailable"), QStringLiteral("not started (run through CTest)")}};
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        scheduler.insert(line.section(QLatin1Char(' '), 0, 0), line.section(QLatin1Char(' '), 1));
+    if (scheduler.value(QStringLiteral("output")).isEmpty())
+        scheduler.insert(QStringLiteral("unavailable"), QStringLiteral("it did not start"));
     return scheduler;
 }
 
@@ -113,29 +95,21 @@ QList<QImage> render(const QString& pdf, const QString& prefix)
     return pages;
 }
 
-// The share of a page's pixels that are dark.
-double inkShare(const QImage& page)
+// The shares of the reference's pixels that are dark (its ink) and of the pixels that differ
+// clearly between the page and the reference, pictures of the same size.
+std::pair<double, double> inkAndDifference(const QImage& page, const QImage& reference)
 {
-    qint64 dark = 0;
+    qint64 dark = 0, differing = 0;
     for (int y = 0; y < page.height(); ++y) {
-        const uchar* line = page.constScanLine(y);
-        for (int x = 0; x < page.width(); ++x)
-            dark += line[x] < 128;
-    }
-    return double(dark) / (double(page.width()) * page.height());
-}
-
-// The share of pixels that differ clearly between two pictures of the same size.
-double differingShare(const QImage& a, const QImage& b)
-{
-    qint64 differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const uchar* first = a.constScanLine(y);
-        const uchar* second = b.constScanLine(y);
-        for (int x = 0; x < a.width(); ++x)
+        const uchar* first = page.constScanLine(y);
+        const uchar* second = reference.constScanLine(y);
+        for (int x = 0; x < page.width(); ++x) {
+            dark += second[x] < 128;
             differing += std::abs(int(first[x]) - int(second[x])) > 96;
+        }
     }
-    return double(differing) / (double(a.width()) * a.height());
+    const double pixels = double(page.width()) * page.height();
+    return {dark / pixels, differing / pixels};
 }
 
 } // namespace
@@ -148,22 +122,26 @@ private slots:
     void reportPrintedOnThePdfPrinter();
 
 private:
-    Scheduler mScheduler;
+    QString mPrinter;
+    QString mOutput;
 };
 
 void TestPrintPath::initTestCase()
 {
-    mScheduler = readScheduler();
-    if (!mScheduler.unavailable.isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no throwaway CUPS scheduler: ") + mScheduler.unavailable));
+    const QHash<QString, QString> scheduler = readScheduler();
+    if (scheduler.contains(QStringLiteral("unavailable")))
+        QSKIP(qPrintable(QStringLiteral("no throwaway CUPS scheduler: ") +
+                         scheduler.value(QStringLiteral("unavailable"))));
+    mPrinter = scheduler.value(QStringLiteral("printer"));
+    mOutput = scheduler.value(QStringLiteral("output"));
     // Before the first look at the printers: the CUPS library reads it once.
-    qputenv("CUPS_SERVER", mScheduler.socket.toLocal8Bit());
+    qputenv("CUPS_SERVER", scheduler.value(QStringLiteral("socket")).toLocal8Bit());
 }
 
 void TestPrintPath::reportPrintedOnThePdfPrinter()
 {
     TestEnvironment env;
-    QVERIFY2(QPrinterInfo::availablePrinterNames().contains(mScheduler.printer),
+    QVERIFY2(QPrinterInfo::availablePrinterNames().contains(mPrinter),
              qPrintable(QPrinterInfo::availablePrinterNames().join(QLatin1Char(' '))));
 
     // The operator chooses the PDF printer in the print settings dialog, not a file, and
@@ -176,7 +154,7 @@ void TestPrintPath::reportPrintedOnThePdfPrinter()
         auto* confirm = dialog.findChild<QPushButton*>(QStringLiteral("按钮_确认"));
         if (!printers || !toFile || !confirm)
             return int(QDialog::Rejected);
-        printers->setCurrentIndex(printers->findData(mScheduler.printer));
+        printers->setCurrentIndex(printers->findData(mPrinter));
         if (toFile->isChecked())
             QTest::mouseClick(toFile, Qt::LeftButton);
         QTest::mouseClick(confirm, Qt::LeftButton);
@@ -185,17 +163,15 @@ void TestPrintPath::reportPrintedOnThePdfPrinter()
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("按钮_打印")), Qt::LeftButton);
 
     // It is the remembered printer now.
-    QCOMPARE(window->report().printSettings().printerName, mScheduler.printer);
+    QCOMPARE(window->report().printSettings().printerName, mPrinter);
     QCOMPARE(window->report().printSettings().printToFile, false);
-    QCOMPARE(lastChosenPrinter(env.context().settings()), mScheduler.printer);
+    QCOMPARE(lastChosenPrinter(env.context().settings()), mPrinter);
 
     // Once the job is done, the printer has written one PDF file: two A4 pages.
-    const QDir output(mScheduler.output);
+    const QDir output(mOutput);
     QTRY_VERIFY_WITH_TIMEOUT(
         !output.entryList({QStringLiteral("*.pdf")}).isEmpty() &&
-            run(QStringLiteral("lpstat"), {QStringLiteral("-o"), mScheduler.printer})
-                .trimmed()
-                .isEmpty(),
+            run(QStringLiteral("lpstat"), {QStringLiteral("-o"), mPrinter}).trimmed().isEmpty(),
         90'000);
     const QStringList files = output.entryList({QStringLiteral("*.pdf")});
     QCOMPARE(files.size(), 1);
@@ -220,8 +196,7 @@ void TestPrintPath::reportPrintedOnThePdfPrinter()
         QCOMPARE(pages[page].size(), expected[page].size());
         // A blank page differs in as many pixels as the reference has ink, a shifted one in
         // twice as many; the two ways of drawing the glyphs differ in about a fifth.
-        const double ink = inkShare(expected[page]);
-        const double differing = differingShare(pages[page], expected[page]);
+        const auto [ink, differing] = inkAndDifference(pages[page], expected[page]);
         qInfo("page %d: ink %.4f, differing %.4f", int(page + 1), ink, differing);
         QVERIFY2(ink > 0.005 && differing < ink / 3,
                  qPrintable(QStringLiteral("ink %1, differing %2").arg(ink).arg(differing)));
