@@ -7,18 +7,26 @@
 #include "admin/lothistorywindow.h"
 #include "app/application.h"
 #include "app/mainwindow.h"
+#include "importing/loader/featuremodule.h"
+#include "insights/windows.h"
+#include "labels/labelentry.h"
 #include "movements/windows.h"
 #include "printing/preview.h"
 #include "printing/reportbuilder.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testdatabase.h"
 #include "tools/sampledata.h"
 #include "ui/reportlist.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,6 +46,7 @@ struct Scene {
     TestEnvironment& env;
     MainWindow& main;
     ReportList lots;
+    QTemporaryDir files;
 
     AppContext& context() { return env.context(); }
 };
@@ -62,6 +71,53 @@ QWidget* printPreview(Scene& scene)
     return preview;
 }
 
+// The statistics of the tape's last six months by month, against the six before.
+QWidget* salesStatistics(Scene& scene)
+{
+    QWidget* window = openSalesStatisticsWindow(scene.context());
+    if (!window)
+        return nullptr;
+    window->findChild<QDateEdit*>(QStringLiteral("日期框_开始"))->setDate(QDate(2017, 10, 1));
+    window->findChild<QDateEdit*>(QStringLiteral("日期框_结束"))->setDate(QDate(2018, 3, 31));
+    window->findChild<QAbstractButton*>(QStringLiteral("单选框_按月"))->setChecked(true);
+    auto* count = window->findChild<QAbstractButton*>(QStringLiteral("按钮_统计"));
+    count->click();
+    count->setFocus();
+    return window;
+}
+
+// A shop's list of 50 goods read into the import window (the module loaded as the menu does),
+// two of its rows with problems: one without a name, one with a quantity that is no number.
+QWidget* importPreview(Scene& scene)
+{
+    const QString path = scene.files.filePath(QStringLiteral("库存清单.csv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return nullptr;
+    const QStringList names = {QStringLiteral("内六角螺栓 M6×30"), QStringLiteral("平垫圈 M6"),
+                               QStringLiteral("弹簧垫圈 M6"),      QStringLiteral("尼龙扎带 200mm"),
+                               QStringLiteral("热缩管 Φ5"),        QStringLiteral("铜鼻子 SC10-6")};
+    const QStringList units = {QStringLiteral("个"), QStringLiteral("袋"), QStringLiteral("包")};
+    QString text = QStringLiteral("条码,品名,数量,单位,备注\n");
+    for (int i = 0; i < 50; ++i) {
+        const QString name = i == 6 ? QString() : names.at(i % names.size());
+        const QString quantity =
+            i == 11 ? QStringLiteral("十二") : QString::number(10 + i * 7 % 90);
+        text += QStringLiteral("%1,%2,%3,%4,%5\n")
+                    .arg(6920000000000LL + 1111 * i)
+                    .arg(name, quantity, units.at(i % units.size()),
+                         i % 4 ? QString() : QStringLiteral("货架 %1").arg(i / 4 + 1));
+    }
+    file.write(text.toUtf8());
+    file.close();
+    QWidget* window = openImportFromMenu(scene.context());
+    if (!window)
+        return nullptr;
+    scene.env.dialogs().answerOpenFile(path);
+    window->findChild<QAbstractButton*>(QStringLiteral("按钮_选择文件"))->click();
+    return window;
+}
+
 const Picture kPictures[] = {
     {"mainwindow.png",
      [](Scene& s) -> QWidget* {
@@ -76,6 +132,16 @@ const Picture kPictures[] = {
      [](Scene& s) -> QWidget* {
          return new LotHistoryWindow(s.context(), "rk2018358215");
      }},
+    {"label-50x30.png",
+     [](Scene& s) {
+         return openLabelWindow(s.context(), "rk2018357130");
+     }},
+    {"stock-alert.png",
+     [](Scene& s) {
+         return openStockAlertWindow(s.context());
+     }},
+    {"sales-statistics.png", salesStatistics},
+    {"import-preview.png", importPreview},
 };
 
 void settle(int milliseconds)
@@ -132,5 +198,8 @@ int main(int argc, char** argv)
             delete window;
         }
     }
+    // The boxes a window showed instead of opening (a module that would not load...).
+    for (const QString& text : env.dialogs().texts())
+        std::printf("box: %s\n", qPrintable(text));
     return ok ? 0 : 1;
 }

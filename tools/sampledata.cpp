@@ -2,10 +2,12 @@
 #include "tools/sampledata.h"
 
 #include "admin/accounts.h"
+#include "insights/stockalert.h"
 #include "printing/printrequest.h"
 #include "tests/support/testdatabase.h"
 #include "ui/reportlist.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 
@@ -18,6 +20,52 @@ void run(TestEnvironment& env, const QString& sql, const QVariantList& values)
 {
     if (!env.db().ExecuteSql(sql, values))
         std::printf("FAILED %s\n", qPrintable(env.db().lastError()));
+}
+
+// A lot of tape stocked in April 2017 and sold every month for a year, more each month, with
+// one return: the sales statistics have periods to compare.
+void addTapeSales(TestEnvironment& env)
+{
+    const QString lot = QStringLiteral("rk20174101530");
+    const QString id = QStringLiteral("6923456789012");
+    const QString name = QStringLiteral("电工胶带 18mm");
+    const QString unit = QStringLiteral("卷");
+    int stock = 1000;
+    run(env,
+        QStringLiteral("insert into 入库管理模块(入库单号,产品ID,产品名称,入库数量,产品单位,"
+                       "入库时间,入库人员,备注)values(?,?,?,?,?,?,?,?)"),
+        {lot, id, name, QString::number(stock), unit, "2017-4-10", "admin", "无"});
+    const QString sale = QStringLiteral(
+        "insert into 销售管理模块(销售单号,入库单号,产品ID,产品名称,销售数量,产品单位,销售单价,"
+        "销售时间,销售人员)values(?,?,?,?,?,?,?,?,?)");
+    const QDate first(2017, 4, 1);
+    for (int month = 0; month < 12; ++month) {
+        for (int day : {6, 17, 25}) {
+            const QDate date = first.addMonths(month).addDays(day - 1);
+            if (date > QDate(2018, 3, 5))
+                continue;
+            const int quantity = 8 + month * 2 + (day * 7 + month * 5) % 9;
+            stock -= quantity;
+            run(env, sale,
+                {QStringLiteral("xs%1%2%3%4")
+                     .arg(date.year())
+                     .arg(date.month())
+                     .arg(date.day())
+                     .arg(1000 + month),
+                 lot, id, name, QString::number(quantity), unit, "8.5",
+                 QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day()),
+                 "admin"});
+        }
+    }
+    run(env, QStringLiteral("update 销售管理模块 set 退货记录=? where 销售单号=? "),
+        {"1", "xs20171261008"});
+    run(env,
+        QStringLiteral("insert into 退货管理模块(退货单号,销售单号,入库单号,产品ID,产品名称,"
+                       "退货数量,产品单位,退货原因,是否影响二次销售,退货时间,操作人员,备注)"
+                       "values(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {"th2018181020", "xs20171261008", lot, id, name, "4", unit, "颜色不符", "不影响",
+         "2018-1-8", "admin", "无"});
+    env.addStock(lot, id, name, QString::number(stock + 4), unit, "无");
 }
 
 } // namespace
@@ -88,6 +136,12 @@ void addSampleData(TestEnvironment& env)
                        "产品单位,问题原因,发现时间,录入人员,备注)values(?,?,?,?,?,?,?,?,?,?,?,?)"),
         {"wt2018311930", "rk20183101020", "jy20183101020", "gh2018311930", "A-100",
          "活动扳手 250mm", "1", "把", "归还且无法再次销售", "2018-3-11", "admin", "无"});
+    addTapeSales(env);
+    // The nuts (5 千克 in stock) are below their minimum, the other products above theirs: the
+    // main window's button reads "库存预警 (1)".
+    storeMinimum(env.db(), QStringLiteral("6907654321098"), 10);
+    storeMinimum(env.db(), QStringLiteral("6901234567890"), 20);
+    storeMinimum(env.db(), QStringLiteral("6923456789012"), 50);
     registerAccount(env.db(), QStringLiteral("zhang"), QStringLiteral("123"));
     registerAccount(env.db(), QStringLiteral("李四"), QStringLiteral("456"));
     for (const char* name : {"2018-3-5.mdb", "2018-2-28.mdb"})

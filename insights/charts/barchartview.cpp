@@ -30,14 +30,14 @@ constexpr int kUprightLabels = 12;
 class BarChartView : public QChartView, public ChartView
 {
 public:
-    explicit BarChartView(QWidget* parent) : QChartView(parent)
+    // The view is made with its chart: a chart set later releases the view's default chart,
+    // which nothing would delete.
+    explicit BarChartView(QWidget* parent) : QChartView(new QChart, parent)
     {
         setObjectName(QStringLiteral("图表"));
         setRenderHint(QPainter::Antialiasing);
-        auto* chart = new QChart;
-        chart->setAnimationOptions(QChart::NoAnimation);
-        chart->legend()->setAlignment(Qt::AlignBottom);
-        setChart(chart);
+        chart()->setAnimationOptions(QChart::NoAnimation);
+        chart()->legend()->setAlignment(Qt::AlignBottom);
     }
 
     QWidget* widget() override { return this; }
