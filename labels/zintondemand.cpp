@@ -11,6 +11,8 @@
 
 #include <zint.h>
 
+#include "storage/ondemand.h"
+
 #include <dlfcn.h>
 
 namespace
@@ -24,8 +26,7 @@ void* libzint()
 
 template <typename Function> Function resolve(const char* name)
 {
-    void* handle = libzint();
-    return handle ? reinterpret_cast<Function>(dlsym(handle, name)) : nullptr;
+    return resolveOnDemand<Function>(libzint(), name);
 }
 
 } // namespace
@@ -34,25 +35,6 @@ bool zintLibraryLoaded()
 {
     return libzint() != nullptr;
 }
-
-// Each function: the library's own, found once; the fallback when the library is not there.
-#define TARNEL_FORWARD(result, name, parameters, arguments, fallback)                              \
-    result name parameters                                                                         \
-    {                                                                                              \
-        using Function = result(*) parameters;                                                     \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (!function)                                                                             \
-            return fallback;                                                                       \
-        return function arguments;                                                                 \
-    }
-#define TARNEL_FORWARD_VOID(name, parameters, arguments)                                           \
-    void name parameters                                                                           \
-    {                                                                                              \
-        using Function = void(*) parameters;                                                       \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (function)                                                                              \
-            function arguments;                                                                    \
-    }
 
 extern "C" {
 

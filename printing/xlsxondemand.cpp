@@ -9,6 +9,8 @@
 
 #include <xlsxwriter.h>
 
+#include "storage/ondemand.h"
+
 #include <dlfcn.h>
 
 namespace
@@ -22,30 +24,10 @@ void* xlsxwriter()
 
 template <typename Function> Function resolve(const char* name)
 {
-    void* handle = xlsxwriter();
-    return handle ? reinterpret_cast<Function>(dlsym(handle, name)) : nullptr;
+    return resolveOnDemand<Function>(xlsxwriter(), name);
 }
 
 } // namespace
-
-// Each function: the library's own, found once; the fallback when the library is not there.
-#define TARNEL_FORWARD(result, name, parameters, arguments, fallback)                              \
-    result name parameters                                                                         \
-    {                                                                                              \
-        using Function = result(*) parameters;                                                     \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (!function)                                                                             \
-            return fallback;                                                                       \
-        return function arguments;                                                                 \
-    }
-#define TARNEL_FORWARD_VOID(name, parameters, arguments)                                           \
-    void name parameters                                                                           \
-    {                                                                                              \
-        using Function = void(*) parameters;                                                       \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (function)                                                                              \
-            function arguments;                                                                    \
-    }
 
 extern "C" {
 

@@ -10,6 +10,8 @@
 
 #include <libpq-fe.h>
 
+#include "storage/ondemand.h"
+
 #include <dlfcn.h>
 
 namespace
@@ -23,32 +25,12 @@ void* libpq()
 
 template <typename Function> Function resolve(const char* name)
 {
-    void* handle = libpq();
-    return handle ? reinterpret_cast<Function>(dlsym(handle, name)) : nullptr;
+    return resolveOnDemand<Function>(libpq(), name);
 }
 
 char kNotLoaded[] = "the PostgreSQL client library (libpq.so.5) could not be loaded\n";
 
 } // namespace
-
-// Each function: the library's own, found once; the fallback when the library is not there.
-#define TARNEL_FORWARD(result, name, parameters, arguments, fallback)                              \
-    result name parameters                                                                         \
-    {                                                                                              \
-        using Function = result(*) parameters;                                                     \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (!function)                                                                             \
-            return fallback;                                                                       \
-        return function arguments;                                                                 \
-    }
-#define TARNEL_FORWARD_VOID(name, parameters, arguments)                                           \
-    void name parameters                                                                           \
-    {                                                                                              \
-        using Function = void(*) parameters;                                                       \
-        static const Function function = resolve<Function>(#name);                                 \
-        if (function)                                                                              \
-            function arguments;                                                                    \
-    }
 
 extern "C" {
 
